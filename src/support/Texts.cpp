@@ -46,7 +46,9 @@ const TextSource& CurrentSource() {
 // not fit a 16-bit id.
 std::optional<int32_t> LocalizedId(int16_t id) {
     try {
-        const int64_t languageIndex = Service()->Language()->LanguageIndex();
+        const std::shared_ptr<LanguageObject> language = Service()->Language();
+        if (!language) return std::nullopt;
+        const int64_t languageIndex = language->LanguageIndex();
         const int64_t localized = id + (languageIndex - 1) * kLanguageBlockSize;
         if (localized < INT16_MIN || localized > INT16_MAX) return std::nullopt;
         return static_cast<int32_t>(localized);

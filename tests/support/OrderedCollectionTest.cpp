@@ -1,0 +1,94 @@
+#include "support/OrderedCollection.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using vq::Failure;
+using vq::OrderedCollection;
+namespace Codes = vq::Codes;
+
+namespace {
+
+int32_t CodeOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const Failure& failure) {
+        return failure.Code();
+    }
+    return 0;
+}
+
+TEST(OrderedCollection, PositionsAreOneBasedAndFollowAdditionAndRemoval) {
+    OrderedCollection<std::string> list;
+    list.Add("a");
+    list.Add("b", "KeyB");
+    list.Add("c");
+    ASSERT_EQ(list.Count(), 3);
+    EXPECT_EQ(list.At(1), "a");
+    EXPECT_EQ(list.At(3), "c");
+    EXPECT_EQ(CodeOf([&] { list.At(0); }), Codes::SubscriptOutOfRange);
+    EXPECT_EQ(CodeOf([&] { list.At(4); }), Codes::SubscriptOutOfRange);
+
+    list.RemoveAt(1);
+    EXPECT_EQ(list.At(1), "b");
+    EXPECT_EQ(list.KeyAt(1).value_or(""), "KeyB");
+    EXPECT_FALSE(list.KeyAt(2).has_value());
+    EXPECT_EQ(list.PositionOf("keyb"), 1);
+    EXPECT_EQ(list.Items(), (std::vector<std::string>{"b", "c"}));
+}
+
+TEST(OrderedCollection, KeysIgnoreLetterCaseIncludingAccentedLetters) {
+    OrderedCollection<int> list;
+    list.Add(1, "ÁRVÍZTŰRŐ TÜKÖRFÚRÓGÉP");
+    list.Add(2, "ÉCOLE Ç");
+    list.Add(3, "Ĳssel Ÿ");
+    list.Add(4, "ΑΘΗΝΑ");
+    ASSERT_NE(list.Find("árvíztűrő tükörfúrógép"), nullptr);
+    EXPECT_EQ(*list.Find("árvíztűrő tükörfúrógép"), 1);
+    EXPECT_EQ(*list.Find("école ç"), 2);
+    EXPECT_EQ(*list.Find("ĳSSEL ÿ"), 3);
+    EXPECT_EQ(*list.Find("αθηνα"), 4);
+    // Different letters stay different: o, ö and ő are three letters.
+    EXPECT_EQ(list.Find("arvizturo tukorfurogep"), nullptr);
+    EXPECT_EQ(CodeOf([&] { list.Add(9, "École ç"); }), Codes::DuplicateKey);
+    EXPECT_EQ(list.Count(), 4);
+}
+
+TEST(OrderedCollection, MissingKeysFailWithoutChangingAnything) {
+    OrderedCollection<int> list;
+    list.Add(1, "one");
+    list.Add(2);
+    EXPECT_EQ(list.Find("two"), nullptr);
+    EXPECT_EQ(list.PositionOf("two"), 0);
+    EXPECT_EQ(CodeOf([&] { list.At(std::string_view("two")); }), Codes::InvalidProcedureCall);
+    EXPECT_EQ(CodeOf([&] { list.Remove("two"); }), Codes::InvalidProcedureCall);
+    EXPECT_EQ(CodeOf([&] { list.RemoveAt(3); }), Codes::SubscriptOutOfRange);
+    EXPECT_EQ(list.Count(), 2);
+}
+
+TEST(OrderedCollection, RemovedKeysCanBeUsedAgain) {
+    OrderedCollection<int> list;
+    list.Add(1, "Tank");
+    list.Add(2, "Pump");
+    list.Remove("TANK");
+    EXPECT_EQ(list.Find("tank"), nullptr);
+    list.Add(3, "tank");
+    EXPECT_EQ(list.PositionOf("Tank"), 2);
+    list.Clear();
+    EXPECT_EQ(list.Count(), 0);
+    list.Add(4, "pump");
+    EXPECT_EQ(*list.Find("PUMP"), 4);
+}
+
+TEST(KeyFold, LeavesBytesThatAreNotUtf8Alone) {
+    const std::string broken = std::string("AB") + static_cast<char>(0xC3) + "X" +
+                               static_cast<char>(0xFF);
+    const std::string folded = vq::FoldKey(broken);
+    EXPECT_EQ(folded, std::string("ab") + static_cast<char>(0xC3) + "x" + static_cast<char>(0xFF));
+    // An overlong encoding of "A" is not decoded (it would otherwise fold to "a").
+    const std::string overlong = {static_cast<char>(0xC1), static_cast<char>(0x81)};
+    EXPECT_EQ(vq::FoldKey(overlong), overlong);
+}
+
+}  // namespace

@@ -1,0 +1,90 @@
+#pragma once
+// A native window host whose "user" is a script: a test queues one script per window it
+// expects to be shown, and each modal show runs the next script with a User that clicks,
+// chooses list entries, types, moves the focus, presses Enter or Esc and closes the window
+// with the title-bar button, the way a person at the real window would. The modal show
+// returns when the window hides, as a real modal loop does.
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Controls.h"
+#include "Form.h"
+#include "WindowHost.h"
+#include "support/Failure.h"
+
+namespace vq::ui {
+
+/// The person at a shown window. Every action refuses (throws Failure) what a person could
+/// not do: act on a window that is no longer shown, click a disabled or hidden control, type
+/// into something that is not a text box.
+class User {
+public:
+    explicit User(Form& form) : m_Form(form) {}
+
+    Form& Window() const { return m_Form; }
+    /// The control with a name (and control-array index); throws Failure when there is none
+    /// or it is of another kind.
+    template <class T>
+    T& Find(const std::string& name, int16_t index = -1) const {
+        T* control = dynamic_cast<T*>(Lookup(name, index));
+        if (control == nullptr) throw WrongKind(name);
+        return *control;
+    }
+
+    /// Clicks a button or a check box with the mouse: the focus moves to it, then it reacts.
+    void Click(const std::string& name, int16_t index = -1);
+    /// Opens a drop-down list and picks the entry at a 0-based position, or the entry with a
+    /// text.
+    void Choose(const std::string& list, int32_t entry);
+    void Choose(const std::string& list, const std::string& entryText);
+    /// Clicks into a control, giving it the focus.
+    void Focus(const std::string& name, int16_t index = -1);
+    /// Presses Tab: the focus moves to the next control in tab order.
+    void Tab();
+    /// Types text into the text box that has the focus, one key per character.
+    void Type(const std::string& text);
+    /// Presses Enter: the default button if the window has one, else the focused control's
+    /// key press (a focused button is pressed).
+    void PressEnter();
+    /// Presses Esc: the cancel button if the window has one, else the focused control's key.
+    void PressEscape();
+    /// Clicks the title-bar close button: the form's query-unload and unload run and may
+    /// refuse to close.
+    void CloseWindow();
+
+private:
+    Control* Lookup(const std::string& name, int16_t index) const;
+    Control& Reachable(const std::string& name, int16_t index) const;
+    void RequireShown() const;
+    void PressKey(int16_t key);
+    static Failure WrongKind(const std::string& name);
+
+    Form& m_Form;
+};
+
+class ScriptedHost : public WindowHost {
+public:
+    using Script = std::function<void(User&)>;
+
+    /// Queues the user of the next window to be shown.
+    void Then(Script script) { m_Scripts.push_back(std::move(script)); }
+    /// Scripts not used yet.
+    std::size_t Pending() const { return m_Scripts.size(); }
+    /// Captions of the windows shown so far, in order.
+    const std::vector<std::string>& Shown() const { return m_Shown; }
+
+    /// Loads and shows the form, gives the focus to its first control, runs the next script
+    /// and returns. Throws Failure when no script is queued, or when the script ends with
+    /// the window still shown (a real user would still be sitting at it).
+    void ShowModal(Form& form) override;
+
+private:
+    std::deque<Script> m_Scripts;
+    std::vector<std::string> m_Shown;
+};
+
+}  // namespace vq::ui

@@ -190,7 +190,9 @@ void Txms::Remove(const Value& vntIndexKey) {
 }
 
 void Txms::Clear() {
-    while (!m_Txms.Empty()) m_Txms.RemoveAt(1);
+    // Releases the entries from the first to the last, as removing position 1 repeatedly
+    // would, without moving the rest of the list each time.
+    m_Txms.Clear();
 }
 
 std::string Txms::GetNextTxmName() {

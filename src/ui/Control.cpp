@@ -17,7 +17,9 @@ Control::Control(Form& form, ControlKind kind, std::string name, int16_t index, 
     m_Form.Register(this);
 }
 
-Control::~Control() { m_Form.Unregister(this); }
+Control::~Control() {
+    m_Form.Unregister(this);
+}
 
 std::string Control::DisplayName() const {
     return m_Index < 0 ? m_Name : m_Name + "(" + std::to_string(m_Index) + ")";
@@ -43,9 +45,13 @@ bool Control::CanTakeFocus() const {
     return true;
 }
 
-bool Control::HasFocus() const { return m_Form.ActiveControl() == this; }
+bool Control::HasFocus() const {
+    return m_Form.ActiveControl() == this;
+}
 
-void Control::SetFocus() { m_Form.MoveFocus(this); }
+void Control::SetFocus() {
+    m_Form.MoveFocus(this);
+}
 
 void CaptionedControl::SetCaption(const std::string& caption) {
     if (Caption() == caption) return;

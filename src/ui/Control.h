@@ -46,7 +46,7 @@ inline constexpr int32_t kInvalidPropertyValue = static_cast<int32_t>(0x800A017C
 enum class ControlKind { Label, Frame, TextBox, DropDownList, CheckBox, CommandButton };
 
 class Control {
-public:
+  public:
     /// index is the position in a control array, -1 for a control outside any array.
     /// tabIndex is the place in the tab order, -1 when the window's table gives none.
     Control(Form& form, ControlKind kind, std::string name, int16_t index, Frame* container,
@@ -88,10 +88,10 @@ public:
     Signal<>& OnLostFocus() { return m_OnLostFocus; }
     Signal<>& OnRefresh() { return m_OnRefresh; }
 
-protected:
+  protected:
     void NotifyChanged() { m_OnChanged.Raise(); }
 
-private:
+  private:
     Form& m_Form;
     ControlKind m_Kind;
     std::string m_Name;
@@ -109,12 +109,12 @@ private:
 
 /// A control with a caption (label, frame, check box, button).
 class CaptionedControl : public Control {
-public:
+  public:
     using Control::Control;
     const std::string& Caption() const { return m_Caption; }
     void SetCaption(const std::string& caption);
 
-private:
+  private:
     std::string m_Caption;
 };
 
@@ -122,7 +122,7 @@ private:
 /// Elements never move, so their registration with the form stays valid.
 template <class T>
 class ControlArray {
-public:
+  public:
     /// Makes the next element; its index is the number of elements before it.
     template <class... Args>
     T& Add(Form& form, const std::string& name, Args&&... args) {
@@ -133,7 +133,7 @@ public:
     const T& operator()(std::size_t index) const { return m_Items.at(index); }
     std::size_t Count() const { return m_Items.size(); }
 
-private:
+  private:
     std::deque<T> m_Items;
 };
 

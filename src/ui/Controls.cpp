@@ -8,7 +8,9 @@ namespace vq::ui {
 
 namespace {
 
-bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+bool IsContinuationByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
 
 /// Number of code points in UTF-8 text.
 int32_t CharCount(const std::string& text) {
@@ -70,7 +72,9 @@ TextBox::TextBox(Form& form, std::string name, int16_t index, Frame* container, 
       m_Locked(style.Locked),
       m_BackColor(style.BackColor) {}
 
-void TextBox::SetText(const std::string& text) { AssignText(text, 0); }
+void TextBox::SetText(const std::string& text) {
+    AssignText(text, 0);
+}
 
 void TextBox::AssignText(const std::string& text, int32_t caret) {
     if (m_Text == text) return;
@@ -167,7 +171,9 @@ void DropDownList::SetListIndex(int32_t index) {
     m_OnClick.Raise();
 }
 
-std::string DropDownList::Text() const { return m_ListIndex < 0 ? std::string() : List(m_ListIndex); }
+std::string DropDownList::Text() const {
+    return m_ListIndex < 0 ? std::string() : List(m_ListIndex);
+}
 
 // ---- CheckBox
 
@@ -185,14 +191,16 @@ void CheckBox::SetValue(int16_t value) {
     m_OnClick.Raise();
 }
 
-void CheckBox::Click() { SetValue(m_Value == Unchecked ? Checked : Unchecked); }
+void CheckBox::Click() {
+    SetValue(m_Value == Unchecked ? Checked : Unchecked);
+}
 
 // ---- CommandButton
 
 CommandButton::CommandButton(Form& form, std::string name, int16_t index, Frame* container,
                              Bounds bounds, int16_t tabIndex, ButtonStyle style)
-    : CaptionedControl(form, ControlKind::CommandButton, std::move(name), index, container,
-                       bounds, tabIndex),
+    : CaptionedControl(form, ControlKind::CommandButton, std::move(name), index, container, bounds,
+                       tabIndex),
       m_Default(style.Default),
       m_Cancel(style.Cancel) {}
 

@@ -16,14 +16,14 @@
 namespace vq::ui {
 
 class Label : public CaptionedControl {
-public:
+  public:
     Label(Form& form, std::string name, int16_t index, Frame* container, Bounds bounds,
           int16_t tabIndex = -1);
 };
 
 /// A frame: a captioned box that holds other controls; positions inside it are relative to it.
 class Frame : public CaptionedControl {
-public:
+  public:
     Frame(Form& form, std::string name, int16_t index, Frame* container, Bounds bounds,
           int16_t tabIndex = -1);
 };
@@ -37,7 +37,7 @@ struct TextBoxStyle {
 
 /// A text box. Positions of the selection count characters (code points), not bytes.
 class TextBox : public Control {
-public:
+  public:
     TextBox(Form& form, std::string name, int16_t index, Frame* container, Bounds bounds,
             int16_t tabIndex = -1, TextBoxStyle style = {});
 
@@ -71,7 +71,7 @@ public:
     /// The handlers receive the key code by reference and may replace it.
     Signal<int16_t&>& OnKeyPress() { return m_OnKeyPress; }
 
-private:
+  private:
     void ReplaceSelection(const std::string& replacement);
     void AssignText(const std::string& text, int32_t caret);
 
@@ -88,7 +88,7 @@ private:
 
 /// A drop-down list: the user picks one of its entries and cannot type. Index -1 = none.
 class DropDownList : public Control {
-public:
+  public:
     DropDownList(Form& form, std::string name, int16_t index, Frame* container, Bounds bounds,
                  int16_t tabIndex = -1);
 
@@ -110,7 +110,7 @@ public:
 
     Signal<>& OnClick() { return m_OnClick; }
 
-private:
+  private:
     std::vector<std::string> m_Items;
     int32_t m_ListIndex = -1;
     Signal<> m_OnClick;
@@ -118,7 +118,7 @@ private:
 
 /// A three-state check box: 0 clear, 1 ticked, 2 grey.
 class CheckBox : public CaptionedControl {
-public:
+  public:
     static constexpr int16_t Unchecked = 0;
     static constexpr int16_t Checked = 1;
     static constexpr int16_t Grayed = 2;
@@ -135,7 +135,7 @@ public:
 
     Signal<>& OnClick() { return m_OnClick; }
 
-private:
+  private:
     int16_t m_Value = Unchecked;
     Signal<> m_OnClick;
 };
@@ -148,7 +148,7 @@ struct ButtonStyle {
 };
 
 class CommandButton : public CaptionedControl {
-public:
+  public:
     CommandButton(Form& form, std::string name, int16_t index, Frame* container, Bounds bounds,
                   int16_t tabIndex = -1, ButtonStyle style = {});
 
@@ -159,7 +159,7 @@ public:
 
     Signal<>& OnClick() { return m_OnClick; }
 
-private:
+  private:
     bool m_Default;
     bool m_Cancel;
     Signal<> m_OnClick;

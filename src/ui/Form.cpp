@@ -36,7 +36,9 @@ void Form::Show() {
     if (m_Loaded) SetVisible(true);
 }
 
-void Form::Hide() { SetVisible(false); }
+void Form::Hide() {
+    SetVisible(false);
+}
 
 bool Form::Unload(UnloadMode mode) {
     if (!m_Loaded) return true;
@@ -59,7 +61,9 @@ void Form::SetVisible(bool visible) {
 
 // ---- Controls and focus
 
-void Form::Register(Control* control) { m_Controls.push_back(control); }
+void Form::Register(Control* control) {
+    m_Controls.push_back(control);
+}
 
 void Form::Unregister(Control* control) {
     std::erase(m_Controls, control);
@@ -86,10 +90,12 @@ std::vector<Control*> Form::TabOrder() const {
 void Form::MoveFocus(Control* control) {
     if (control == m_ActiveControl) return;
     Control* previous = m_ActiveControl;
-    m_ActiveControl = control;
+    m_ActiveControl = nullptr;
     if (previous != nullptr) previous->OnLostFocus().Raise();
-    // A LostFocus handler may have moved the focus on; the newest move wins.
-    if (control != nullptr && m_ActiveControl == control) control->OnGotFocus().Raise();
+    // A LostFocus handler that moved the focus elsewhere wins over this move.
+    if (m_ActiveControl != nullptr) return;
+    m_ActiveControl = control;
+    if (control != nullptr) control->OnGotFocus().Raise();
 }
 
 void Form::FocusFirstControl() {
@@ -114,9 +120,13 @@ CommandButton* Form::FindButton(bool cancel) const {
     return nullptr;
 }
 
-CommandButton* Form::DefaultButton() const { return FindButton(false); }
+CommandButton* Form::DefaultButton() const {
+    return FindButton(false);
+}
 
-CommandButton* Form::CancelButton() const { return FindButton(true); }
+CommandButton* Form::CancelButton() const {
+    return FindButton(true);
+}
 
 // ---- Placement
 
@@ -142,8 +152,8 @@ void Form::SetHeight(int32_t twips) {
 
 void Form::SetWindowState(int32_t state) {
     if (state < 0 || state > 2)
-        throw Failure(kInvalidPropertyValue,
-                      "Invalid property value: window state " + std::to_string(state) + " for " + m_Name);
+        throw Failure(kInvalidPropertyValue, "Invalid property value: window state " +
+                                                 std::to_string(state) + " for " + m_Name);
     m_WindowState = state;
     m_OnChanged.Raise();
 }

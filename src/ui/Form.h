@@ -36,7 +36,7 @@ struct FormStyle {
 };
 
 class Form : public PlacementWindow {
-public:
+  public:
     /// clientWidth and clientHeight are the client area in twips; the outer size starts equal
     /// to it until a window host knows the frame it draws around it.
     Form(std::string name, int32_t clientWidth, int32_t clientHeight, FormStyle style = {});
@@ -109,7 +109,7 @@ public:
     /// Raised when the caption or placement changes.
     Signal<>& OnChanged() { return m_OnChanged; }
 
-private:
+  private:
     friend class Control;
     void Register(Control* control);
     void Unregister(Control* control);

@@ -14,7 +14,9 @@ PointerState& ThisThreadPointer() {
 }
 }  // namespace
 
-int16_t Screen::MousePointer() { return ThisThreadPointer().Pointer; }
+int16_t Screen::MousePointer() {
+    return ThisThreadPointer().Pointer;
+}
 
 void Screen::SetMousePointer(int16_t pointer) {
     PointerState& state = ThisThreadPointer();
@@ -23,6 +25,8 @@ void Screen::SetMousePointer(int16_t pointer) {
     state.Changed.Raise(pointer);
 }
 
-Signal<int16_t>& Screen::OnMousePointerChanged() { return ThisThreadPointer().Changed; }
+Signal<int16_t>& Screen::OnMousePointerChanged() {
+    return ThisThreadPointer().Changed;
+}
 
 }  // namespace vq::ui

@@ -15,7 +15,7 @@ inline constexpr int16_t ArrowHourglass = 13;
 }  // namespace MousePointers
 
 class Screen {
-public:
+  public:
     static int16_t MousePointer();
     /// Sets the pointer and raises the change signal when it differs.
     static void SetMousePointer(int16_t pointer);

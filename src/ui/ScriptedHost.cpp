@@ -83,7 +83,9 @@ void User::Choose(const std::string& list, const std::string& entryText) {
     Choose(list, static_cast<int32_t>(it - items.begin()));
 }
 
-void User::Focus(const std::string& name, int16_t index) { Reachable(name, index).SetFocus(); }
+void User::Focus(const std::string& name, int16_t index) {
+    Reachable(name, index).SetFocus();
+}
 
 void User::Tab() {
     RequireShown();

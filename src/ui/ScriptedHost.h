@@ -22,7 +22,7 @@ namespace vq::ui {
 /// not do: act on a window that is no longer shown, click a disabled or hidden control, type
 /// into something that is not a text box.
 class User {
-public:
+  public:
     explicit User(Form& form) : m_Form(form) {}
 
     Form& Window() const { return m_Form; }
@@ -56,7 +56,7 @@ public:
     /// refuse to close.
     void CloseWindow();
 
-private:
+  private:
     Control* Lookup(const std::string& name, int16_t index) const;
     Control& Reachable(const std::string& name, int16_t index) const;
     void RequireShown() const;
@@ -67,7 +67,7 @@ private:
 };
 
 class ScriptedHost : public WindowHost {
-public:
+  public:
     using Script = std::function<void(User&)>;
 
     /// Queues the user of the next window to be shown.
@@ -82,7 +82,7 @@ public:
     /// the window still shown (a real user would still be sitting at it).
     void ShowModal(Form& form) override;
 
-private:
+  private:
     std::deque<Script> m_Scripts;
     std::vector<std::string> m_Shown;
 };

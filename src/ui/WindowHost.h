@@ -11,7 +11,7 @@ namespace vq::ui {
 class Form;
 
 class WindowHost {
-public:
+  public:
     virtual ~WindowHost() = default;
     /// Shows the form modally; returns once it is hidden or unloaded. Failures raised by the
     /// form's handlers while it is shown reach the caller.
@@ -27,14 +27,14 @@ WindowHost& CurrentWindowHost();
 /// Installs a window host on this thread for the lifetime of the object, restoring the
 /// previous one afterwards.
 class ScopedWindowHost {
-public:
+  public:
     explicit ScopedWindowHost(std::shared_ptr<WindowHost> host)
         : m_Previous(SetWindowHost(std::move(host))) {}
     ~ScopedWindowHost() { SetWindowHost(std::move(m_Previous)); }
     ScopedWindowHost(const ScopedWindowHost&) = delete;
     ScopedWindowHost& operator=(const ScopedWindowHost&) = delete;
 
-private:
+  private:
     std::shared_ptr<WindowHost> m_Previous;
 };
 

@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/Failure.h"
+#include "ui/Controls.h"
+#include "ui/Form.h"
+
+namespace vq::ui {
+namespace {
+
+struct ControlsTest : ::testing::Test {
+    Form form{"frmTest", 3000, 2000};
+};
+
+TEST_F(ControlsTest, ListRaisesClickExactlyWhenTheSelectionChanges) {
+    DropDownList list(form, "cmbTest", -1, nullptr, {0, 0, 1000, 315}, 0);
+    std::vector<int32_t> clicks;
+    auto token = list.OnClick().Connect([&] { clicks.push_back(list.ListIndex()); });
+
+    for (const char* entry : {"a", "b", "c"}) list.AddItem(entry);
+    EXPECT_EQ(list.ListIndex(), -1);
+    EXPECT_EQ(list.Text(), "");
+    list.SetListIndex(1);
+    list.SetListIndex(1);  // the entry it already shows
+    list.SetListIndex(2);
+    list.SetListIndex(-1);
+    EXPECT_EQ(clicks, (std::vector<int32_t>{1, 2, -1}));
+
+    list.SetListIndex(0);
+    EXPECT_EQ(list.Text(), "a");
+    clicks.clear();
+    list.Clear();
+    EXPECT_TRUE(clicks.empty()) << "clearing is silent";
+    EXPECT_EQ(list.ListIndex(), -1);
+    EXPECT_EQ(list.ListCount(), 0);
+}
+
+TEST_F(ControlsTest, ListRefusesPositionsOutsideItsEntries) {
+    DropDownList list(form, "cmbTest", -1, nullptr, {}, 0);
+    list.AddItem("only");
+    list.SetListIndex(0);
+    int clicks = 0;
+    auto token = list.OnClick().Connect([&] { ++clicks; });
+    EXPECT_THROW(list.SetListIndex(1), Failure);
+    EXPECT_THROW(list.SetListIndex(-2), Failure);
+    EXPECT_THROW(list.List(1), Failure);
+    EXPECT_EQ(list.ListIndex(), 0);
+    EXPECT_EQ(clicks, 0);
+}
+
+TEST_F(ControlsTest, CheckBoxValueAndUserClicks) {
+    CheckBox box(form, "chkTest", -1, nullptr, {}, 0);
+    std::vector<int16_t> clicks;
+    auto token = box.OnClick().Connect([&] { clicks.push_back(box.Value()); });
+
+    box.SetValue(CheckBox::Grayed);
+    box.SetValue(CheckBox::Grayed);
+    box.Click();  // grey -> clear
+    box.Click();  // clear -> ticked
+    box.Click();  // ticked -> clear
+    EXPECT_EQ(clicks, (std::vector<int16_t>{2, 0, 1, 0}));
+
+    try {
+        box.SetValue(3);
+        FAIL() << "a value of 3 was accepted";
+    } catch (const Failure& f) {
+        EXPECT_EQ(f.Code(), kInvalidPropertyValue);
+        EXPECT_NE(f.Description().find("chkTest"), std::string::npos) << f.Description();
+    }
+    EXPECT_EQ(box.Value(), CheckBox::Unchecked);
+    EXPECT_EQ(clicks.size(), 4u);
+}
+
+TEST_F(ControlsTest, TextBoxRaisesChangeOnlyForNewText) {
+    TextBox box(form, "txtTest", -1, nullptr, {}, 0);
+    std::vector<std::string> changes;
+    auto token = box.OnChange().Connect([&] { changes.push_back(box.Text()); });
+    box.SetText("12");
+    box.SetText("12");
+    box.SetText("");
+    EXPECT_EQ(changes, (std::vector<std::string>{"12", ""}));
+}
+
+TEST_F(ControlsTest, TypedKeysReplaceTheSelectionUnlessAHandlerSwallowsThem) {
+    TextBox box(form, "txtTest", -1, nullptr, {}, 0);
+    box.SetText("5");
+    box.SetSelStart(0);
+    box.SetSelLength(99);
+    EXPECT_EQ(box.SelLength(), 1);
+    EXPECT_EQ(box.SelText(), "5");
+
+    std::vector<int16_t> seen;
+    auto token = box.OnKeyPress().Connect([&](int16_t& key) {
+        seen.push_back(key);
+        if (key == Keys::Enter) key = 0;                  // swallowed
+        if (key == 'x') key = static_cast<int16_t>('y');  // replaced
+    });
+    int changes = 0;
+    auto changeToken = box.OnChange().Connect([&] { ++changes; });
+
+    box.TypeKey('6');  // replaces the selected "5"
+    box.TypeKey('x');
+    box.TypeKey(Keys::Enter);
+    EXPECT_EQ(box.Text(), "6y");
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(seen, (std::vector<int16_t>{'6', 'x', Keys::Enter}));
+    EXPECT_EQ(box.SelStart(), 2);
+
+    box.TypeKey(Keys::Backspace);
+    EXPECT_EQ(box.Text(), "6");
+    box.SetLocked(true);
+    box.TypeKey('7');
+    EXPECT_EQ(box.Text(), "6") << "a locked box keeps its text";
+    EXPECT_EQ(seen.back(), '7') << "but still reports the key";
+}
+
+TEST_F(ControlsTest, EnterBreaksLinesOnlyInMultiLineBoxes) {
+    TextBox single(form, "txtSingle", -1, nullptr, {}, 0);
+    TextBox multi(form, "txtMulti", -1, nullptr, {}, 1, TextBoxStyle{.MultiLine = true});
+    for (TextBox* box : {&single, &multi}) {
+        box->TypeKey('a');
+        box->TypeKey(Keys::Enter);
+        box->TypeKey('b');
+    }
+    EXPECT_EQ(single.Text(), "ab");
+    EXPECT_EQ(multi.Text(), "a\r\nb");
+}
+
+TEST_F(ControlsTest, SelectionCountsCharactersNotBytes) {
+    TextBox box(form, "txtName", -1, nullptr, {}, 0);
+    box.SetText("Győr ő");
+    box.SetSelStart(2);
+    box.SetSelLength(3);
+    EXPECT_EQ(box.SelText(), "őr ");
+    box.TypeKey(static_cast<int16_t>(0x00E9));  // é
+    EXPECT_EQ(box.Text(), "Gyéő");
+    EXPECT_EQ(box.SelStart(), 3);
+    box.TypeKey(Keys::Backspace);
+    EXPECT_EQ(box.Text(), "Győ");
+}
+
+TEST_F(ControlsTest, ControlArraysKeepTheirIndexAndRegistration) {
+    ControlArray<Label> labels;
+    labels.Add(form, "lblMisc", nullptr, Bounds{120, 300, 1800, 195});
+    labels.Add(form, "lblMisc", nullptr, Bounds{120, 660, 1800, 195});
+    labels(1).SetCaption("Address:");
+    EXPECT_EQ(form.Find("lblMisc", 1), &labels(1));
+    EXPECT_EQ(labels(1).DisplayName(), "lblMisc(1)");
+    EXPECT_EQ(labels(1).Layout().Top, 660);
+    EXPECT_EQ(dynamic_cast<Label*>(form.Find("lblMisc", 0))->Caption(), "");
+    EXPECT_EQ(form.Find("lblMisc", -1), nullptr);
+}
+
+TEST_F(ControlsTest, ChangeSignalReportsWhatAViewShows) {
+    CommandButton button(form, "cmdOK", -1, nullptr, {}, 0);
+    int changes = 0;
+    auto token = button.OnChanged().Connect([&] { ++changes; });
+    button.SetCaption("OK");
+    button.SetCaption("OK");
+    button.SetEnabled(false);
+    button.SetEnabled(false);
+    button.SetVisible(false);
+    EXPECT_EQ(changes, 3);
+}
+
+}  // namespace
+}  // namespace vq::ui

@@ -1,6 +1,8 @@
 #include "Windows.h"
 
+#include "dialog/frmNewTxm.h"
 #include "support/Failure.h"
+#include "ui/WindowHost.h"
 
 namespace vq {
 
@@ -24,9 +26,20 @@ std::shared_ptr<WindowOpener> SetWindowOpener(std::shared_ptr<WindowOpener> open
 }
 
 VbBool ShowTxmDialog(const TransmitterRef& txm, TransmitterCollection* txms, VbBool editMode) {
-    return Opener().ShowTxmDialog(txm, txms, editMode);
+    if (WindowOpener* opener = ThreadOpener().get())
+        return opener->ShowTxmDialog(txm, txms, editMode);
+
+    frmNewTxm dialog;
+    if (!dialog.Install(txm, txms, editMode).IsNonZero()) return VbFalse;
+    ui::CurrentWindowHost().ShowModal(dialog.Form());
+    const VbBool result = dialog.RetVal();
+    dialog.SetCloseMe(VbTrue);
+    dialog.Form().Unload();
+    return result;
 }
 
-int16_t ShowTxmsDialog(TransmitterCollection* txms) { return Opener().ShowTxmsDialog(txms); }
+int16_t ShowTxmsDialog(TransmitterCollection* txms) {
+    return Opener().ShowTxmsDialog(txms);
+}
 
 }  // namespace vq

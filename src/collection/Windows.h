@@ -1,7 +1,10 @@
 #pragma once
 // The module functions that open the component's two modal windows. Each call works on a
 // fresh window: create, install, show modally, read the result, mark it for closing, unload.
-// How a window is made and shown is the business of the thread's window opener.
+//
+// A window opener installed on the thread takes over the opening (tests of the collection
+// use one). Without one, ShowTxmDialog opens the add/edit dialog through the thread's window
+// host; the list window has no default yet and needs an opener.
 
 #include <cstdint>
 #include <memory>
@@ -13,7 +16,7 @@
 namespace vq {
 
 class WindowOpener {
-public:
+  public:
     virtual ~WindowOpener() = default;
     /// Opens the add/edit transmitter dialog; its result (true when the user confirmed).
     virtual VbBool ShowTxmDialog(const TransmitterRef& txm, TransmitterCollection* txms,
@@ -25,8 +28,14 @@ public:
 /// Installs this thread's window opener (null removes it) and returns the previous one.
 std::shared_ptr<WindowOpener> SetWindowOpener(std::shared_ptr<WindowOpener> opener);
 
-/// Open the windows through this thread's opener; throw Failure when there is none.
+/// Opens the add/edit transmitter dialog on a transmitter of the collection (editMode -1 =
+/// edit, else add) and returns its result: true when the user confirmed. Without an opener on
+/// the thread: a fresh dialog is installed and shown modally through the thread's window host,
+/// then unloaded; false without showing anything when the transmitter or the collection is
+/// missing. Failures of the window (or a missing window host) reach the caller.
 VbBool ShowTxmDialog(const TransmitterRef& txm, TransmitterCollection* txms, VbBool editMode);
+/// Opens the transmitter list window through this thread's opener; throws Failure when there
+/// is none.
 int16_t ShowTxmsDialog(TransmitterCollection* txms);
 
 }  // namespace vq

@@ -1,0 +1,69 @@
+#pragma once
+// Building blocks of the DLL's own automation objects: IDispatch answered from the embedded
+// type library's cached type information, and a reference count that keeps the module busy.
+
+#include <atomic>
+
+#include "Barrier.h"
+#include "Module.h"
+
+namespace vq::win32 {
+
+/// Implements IDispatch of Interface (a dual interface of the own type library) by forwarding
+/// to its cached ITypeInfo: names through DispGetIDsOfNames, calls through ITypeInfo::Invoke,
+/// which coerces arguments, applies default values and reports errors set by the methods.
+template <class Interface>
+class DispatchFromTypeInfo : public Interface {
+public:
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        if (count == nullptr) return E_POINTER;
+        *count = 1;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
+        if (info == nullptr) return E_POINTER;
+        *info = nullptr;
+        if (index != 0) return DISP_E_BADINDEX;
+        return Barrier(__uuidof(Interface), [&] {
+            *info = OwnTypeInfo(__uuidof(Interface));
+            (*info)->AddRef();
+        });
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
+                                            DISPID* ids) override {
+        if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+        if (names == nullptr || ids == nullptr) return E_POINTER;
+        ITypeInfo* info = nullptr;
+        const HRESULT hr = Barrier(__uuidof(Interface), [&] { info = OwnTypeInfo(__uuidof(Interface)); });
+        if (FAILED(hr)) return hr;
+        return DispGetIDsOfNames(info, names, count, ids);
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
+                                     VARIANT* result, EXCEPINFO* excepInfo, UINT* argError) override {
+        if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+        ITypeInfo* info = nullptr;
+        const HRESULT hr = Barrier(__uuidof(Interface), [&] { info = OwnTypeInfo(__uuidof(Interface)); });
+        if (FAILED(hr)) return hr;
+        DISPPARAMS none{nullptr, nullptr, 0, 0};
+        return info->Invoke(static_cast<Interface*>(this), id, flags, params ? params : &none,
+                            result, excepInfo, argError);
+    }
+};
+
+/// A thread-safe reference count for the DLL's objects. Derived classes call AddReference and
+/// ReleaseReference from AddRef and Release; the last release deletes the object.
+class RefCounted : public ModuleObject {
+protected:
+    ULONG AddReference() { return ++m_Refs; }
+    ULONG ReleaseReference() {
+        const ULONG refs = --m_Refs;
+        if (refs == 0) delete this;
+        return refs;
+    }
+    ULONG References() const { return m_Refs.load(); }
+
+private:
+    std::atomic<ULONG> m_Refs{1};
+};
+
+}  // namespace vq::win32

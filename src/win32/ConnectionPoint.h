@@ -1,0 +1,38 @@
+#pragma once
+// The connection point of an event interface, embedded in the object that raises the events.
+// It shares its owner's reference count. Cookies are slot + 1 and are checked on Unadvise.
+
+#include <vector>
+
+#include "Com.h"
+
+namespace vq::win32 {
+
+class ConnectionPoint final : public IConnectionPoint {
+public:
+    /// owner is the containing object (reference count and container); iid the event interface.
+    ConnectionPoint(IConnectionPointContainer& owner, const IID& iid) : m_Owner(owner), m_Iid(iid) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return m_Owner.AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return m_Owner.Release(); }
+    HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override;
+    HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** container) override;
+    HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override;
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override;
+    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** connections) override;
+
+    const IID& Iid() const { return m_Iid; }
+    /// Calls the event with the given arguments on every connected sink, in connection order.
+    /// A sink's failure does not stop the others and is not reported.
+    void Fire(DISPID id, DISPPARAMS& params);
+    /// Releases every sink (the owner is going away).
+    void DisconnectAll();
+
+private:
+    IConnectionPointContainer& m_Owner;
+    IID m_Iid;
+    std::vector<ComPtr<IDispatch>> m_Sinks;  // null slots are free
+};
+
+}  // namespace vq::win32

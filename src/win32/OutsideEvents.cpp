@@ -1,0 +1,156 @@
+// EventSubscription: the sink object that an outside connection point calls.
+#include <unordered_map>
+
+#include "Automation.h"
+#include "Outside.h"
+
+namespace vq::win32 {
+
+namespace {
+
+class EventSink final : public IDispatch, public RefCounted {
+public:
+    EventSink(const IID& iid, ComPtr<ITypeInfo> info, EventSubscription::Handler handler)
+        : m_Iid(iid), m_Info(std::move(info)), m_Handler(std::move(handler)) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (object == nullptr) return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, m_Iid)) {
+            *object = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return AddReference(); }
+    ULONG STDMETHODCALLTYPE Release() override { return ReleaseReference(); }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        if (count == nullptr) return E_POINTER;
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+        if (info) *info = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result,
+                                     EXCEPINFO*, UINT*) override {
+        if (result) VariantInit(result);
+        if (!m_Handler) return S_OK;
+        DISPPARAMS none{nullptr, nullptr, 0, 0};
+        return Barrier(IID_IDispatch, [&] {
+            const std::wstring& name = NameOf(id);
+            if (!name.empty()) m_Handler(name, params ? *params : none);
+        });
+    }
+
+    void Detach() { m_Handler = nullptr; }
+
+private:
+    const std::wstring& NameOf(DISPID id) {
+        const auto found = m_Names.find(id);
+        if (found != m_Names.end()) return found->second;
+        std::wstring name;
+        BSTR raw = nullptr;
+        UINT count = 0;
+        if (m_Info && SUCCEEDED(m_Info->GetNames(id, &raw, 1, &count)) && count == 1) {
+            name.assign(raw, SysStringLen(raw));
+            SysFreeString(raw);
+        }
+        return m_Names.emplace(id, std::move(name)).first->second;
+    }
+
+    IID m_Iid;
+    ComPtr<ITypeInfo> m_Info;
+    EventSubscription::Handler m_Handler;
+    std::unordered_map<DISPID, std::wstring> m_Names;
+};
+
+// The default source interface of the object's class, from IProvideClassInfo.
+bool SourceFromClassInfo(IDispatch* source, IID& iid, ComPtr<ITypeInfo>& info) {
+    ComPtr<IProvideClassInfo> provider = ComPtr<IDispatch>(source).As<IProvideClassInfo>();
+    ComPtr<ITypeInfo> coclass;
+    if (!provider || FAILED(provider->GetClassInfo(coclass.Put())) || !coclass) return false;
+    TYPEATTR* attr = nullptr;
+    if (FAILED(coclass->GetTypeAttr(&attr)) || !attr) return false;
+    const UINT implTypes = attr->cImplTypes;
+    coclass->ReleaseTypeAttr(attr);
+    for (UINT i = 0; i < implTypes; ++i) {
+        INT flags = 0;
+        HREFTYPE ref = 0;
+        const INT wanted = IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE;
+        if (FAILED(coclass->GetImplTypeFlags(i, &flags)) || (flags & wanted) != wanted) continue;
+        if (FAILED(coclass->GetRefTypeOfImplType(i, &ref)) ||
+            FAILED(coclass->GetRefTypeInfo(ref, info.Put())) || !info)
+            return false;
+        TYPEATTR* sourceAttr = nullptr;
+        if (FAILED(info->GetTypeAttr(&sourceAttr)) || !sourceAttr) return false;
+        iid = sourceAttr->guid;
+        info->ReleaseTypeAttr(sourceAttr);
+        return true;
+    }
+    return false;
+}
+
+// The only connection point of the container, with its interface's type information looked
+// up in the object's own type library.
+ComPtr<IConnectionPoint> OnlyConnectionPoint(IDispatch* source, IConnectionPointContainer& container,
+                                             IID& iid, ComPtr<ITypeInfo>& info) {
+    ComPtr<IEnumConnectionPoints> points;
+    if (FAILED(container.EnumConnectionPoints(points.Put())) || !points) return nullptr;
+    ComPtr<IConnectionPoint> first, second;
+    ULONG fetched = 0;
+    if (points->Next(1, first.Put(), &fetched) != S_OK || !first) return nullptr;
+    if (points->Next(1, second.Put(), &fetched) == S_OK && second) return nullptr;
+    if (FAILED(first->GetConnectionInterface(&iid))) return nullptr;
+    ComPtr<ITypeInfo> objectInfo;
+    ComPtr<ITypeLib> library;
+    UINT index = 0;
+    if (SUCCEEDED(source->GetTypeInfo(0, LOCALE_USER_DEFAULT, objectInfo.Put())) && objectInfo &&
+        SUCCEEDED(objectInfo->GetContainingTypeLib(library.Put(), &index)) && library)
+        library->GetTypeInfoOfGuid(iid, info.Put());
+    return first;
+}
+
+}  // namespace
+
+bool EventSubscription::Connect(IDispatch* source, Handler handler) {
+    Disconnect();
+    if (source == nullptr) return false;
+    ComPtr<IConnectionPointContainer> container =
+        ComPtr<IDispatch>(source).As<IConnectionPointContainer>();
+    if (!container) return false;
+    IID iid{};
+    ComPtr<ITypeInfo> info;
+    ComPtr<IConnectionPoint> point;
+    if (SourceFromClassInfo(source, iid, info))
+        container->FindConnectionPoint(iid, point.Put());
+    else
+        point = OnlyConnectionPoint(source, *container.Get(), iid, info);
+    if (!point) return false;
+
+    ComPtr<EventSink> sink = ComPtr<EventSink>::Adopt(new EventSink(iid, info, std::move(handler)));
+    DWORD cookie = 0;
+    if (FAILED(point->Advise(static_cast<IDispatch*>(sink.Get()), &cookie)) || cookie == 0) {
+        sink->Detach();
+        return false;
+    }
+    m_Point = std::move(point);
+    m_Sink = ComPtr<IUnknown>(static_cast<IDispatch*>(sink.Get()));
+    m_Cookie = cookie;
+    return true;
+}
+
+void EventSubscription::Disconnect() {
+    if (m_Cookie != 0 && m_Point) m_Point->Unadvise(m_Cookie);
+    if (m_Sink) static_cast<EventSink*>(static_cast<IDispatch*>(m_Sink.Get()))->Detach();
+    m_Cookie = 0;
+    m_Point.Reset();
+    m_Sink.Reset();
+}
+
+}  // namespace vq::win32

@@ -1,0 +1,81 @@
+// The automation object through which the shared service reads and sets a window's placement.
+#include "Adapters.h"
+#include "Automation.h"
+#include "support/Failure.h"
+#include "vqTransmitters32.h"
+
+namespace vq::win32 {
+
+namespace {
+
+class PlacementObject final : public DispatchFromTypeInfo<_CPlacementWindow>, public RefCounted {
+public:
+    explicit PlacementObject(PlacementWindow& window) : m_Window(&window) {}
+    void Detach() { m_Window = nullptr; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (object == nullptr) return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+            IsEqualIID(riid, IID__CPlacementWindow)) {
+            *object = static_cast<_CPlacementWindow*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return AddReference(); }
+    ULONG STDMETHODCALLTYPE Release() override { return ReleaseReference(); }
+
+    HRESULT STDMETHODCALLTYPE get_Left(LONG* result) override { return Get(result, &PlacementWindow::Left); }
+    HRESULT STDMETHODCALLTYPE put_Left(LONG twips) override { return Set(twips, &PlacementWindow::SetLeft); }
+    HRESULT STDMETHODCALLTYPE get_Top(LONG* result) override { return Get(result, &PlacementWindow::Top); }
+    HRESULT STDMETHODCALLTYPE put_Top(LONG twips) override { return Set(twips, &PlacementWindow::SetTop); }
+    HRESULT STDMETHODCALLTYPE get_Width(LONG* result) override { return Get(result, &PlacementWindow::Width); }
+    HRESULT STDMETHODCALLTYPE put_Width(LONG twips) override { return Set(twips, &PlacementWindow::SetWidth); }
+    HRESULT STDMETHODCALLTYPE get_Height(LONG* result) override { return Get(result, &PlacementWindow::Height); }
+    HRESULT STDMETHODCALLTYPE put_Height(LONG twips) override { return Set(twips, &PlacementWindow::SetHeight); }
+    HRESULT STDMETHODCALLTYPE get_WindowState(LONG* result) override {
+        return Get(result, &PlacementWindow::WindowState);
+    }
+    HRESULT STDMETHODCALLTYPE put_WindowState(LONG state) override {
+        return Set(state, &PlacementWindow::SetWindowState);
+    }
+    HRESULT STDMETHODCALLTYPE get_hWnd(LONG* result) override {
+        return Barrier(IID__CPlacementWindow, [&] {
+            RequireOut(result, "the window handle");
+            *result = static_cast<LONG>(Window().WindowHandle());
+        });
+    }
+
+private:
+    PlacementWindow& Window() {
+        if (m_Window == nullptr)
+            throw Failure(Codes::Unexpected, "The window whose placement was asked for is closed");
+        return *m_Window;
+    }
+    HRESULT Get(LONG* result, int32_t (PlacementWindow::*getter)()) {
+        return Barrier(IID__CPlacementWindow, [&] {
+            RequireOut(result, "the value");
+            *result = (Window().*getter)();
+        });
+    }
+    HRESULT Set(LONG value, void (PlacementWindow::*setter)(int32_t)) {
+        return Barrier(IID__CPlacementWindow, [&] { (Window().*setter)(value); });
+    }
+
+    PlacementWindow* m_Window;
+};
+
+}  // namespace
+
+PlacementHandle::PlacementHandle(PlacementWindow& window) : m_Object(new PlacementObject(window)) {}
+
+PlacementHandle::~PlacementHandle() {
+    static_cast<PlacementObject*>(m_Object)->Detach();
+    m_Object->Release();
+}
+
+Variant PlacementHandle::AsArgument() const { return ObjectVariant(m_Object); }
+
+}  // namespace vq::win32

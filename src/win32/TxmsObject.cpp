@@ -1,0 +1,394 @@
+#include "TxmsObject.h"
+
+#include <new>
+
+#include "Adapters.h"
+#include "Enumerator.h"
+#include "support/Failure.h"
+#include "support/ThreadContext.h"
+
+namespace vq::win32 {
+
+/// What transmitters receive as Parent: this object, named without a reference of its own.
+class TxmsObject::Identity final : public CollectionParent {
+public:
+    explicit Identity(TxmsObject& owner) : m_Owner(owner) {}
+    IDispatch* Dispatch() const override { return static_cast<_CTxms*>(&m_Owner); }
+    ULONG References() const override { return m_Owner.m_Refs.load(); }
+
+private:
+    TxmsObject& m_Owner;
+};
+
+namespace {
+
+// Hands an object reference to an out-parameter.
+void Give(IDispatch** out, const ComPtr<IDispatch>& object) {
+    *out = ComPtr<IDispatch>(object).Detach();
+}
+
+// Copies a reference parameter that may be null (a vtable caller's mistake).
+template <class T>
+const T& In(const T* p, const char* name) {
+    if (p == nullptr)
+        throw Failure(static_cast<int32_t>(E_POINTER), std::string("Invalid pointer: ") + name + " is missing");
+    return *p;
+}
+
+}  // namespace
+
+HRESULT TxmsObject::Create(REFIID riid, void** object) {
+    if (object == nullptr) return E_POINTER;
+    *object = nullptr;
+    return Barrier(IID__CTxms, [&] {
+        PrepareModule();
+        if (!ThisThread().Product) ThisThread().Product = CreateComProduct();
+        TxmsObject* created = new TxmsObject();
+        const HRESULT hr = created->QueryInterface(riid, object);
+        created->Release();
+        if (FAILED(hr)) throw Failure(hr, "CTxms does not offer the requested interface");
+    });
+}
+
+TxmsObject::TxmsObject()
+    : m_Txms(std::make_unique<Txms>()),
+      m_Identity(std::make_shared<Identity>(*this)),
+      m_Events(*this, DIID___CTxms) {
+    m_Txms->SetIdentity(m_Identity);
+    m_SyncRelay = m_Txms->OnTxmSync().Connect([this](std::string& info) { FireOnTxmSync(info); });
+}
+
+TxmsObject::~TxmsObject() {
+    m_SyncRelay.Reset();
+    m_Txms.reset();
+    m_Events.DisconnectAll();
+}
+
+HRESULT TxmsObject::QueryInterface(REFIID riid, void** object) {
+    if (object == nullptr) return E_POINTER;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, IID__CTxms))
+        *object = static_cast<_CTxms*>(this);
+    else if (IsEqualIID(riid, IID_IConnectionPointContainer))
+        *object = static_cast<IConnectionPointContainer*>(this);
+    else if (IsEqualIID(riid, IID_IProvideClassInfo) || IsEqualIID(riid, IID_IProvideClassInfo2))
+        *object = static_cast<IProvideClassInfo2*>(this);
+    else if (IsEqualIID(riid, IID_ISupportErrorInfo))
+        *object = static_cast<ISupportErrorInfo*>(this);
+    else {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+ULONG TxmsObject::AddRef() { return ++m_Refs; }
+
+ULONG TxmsObject::Release() {
+    const ULONG refs = --m_Refs;
+    if (refs == 0) {
+        delete this;
+        return 0;
+    }
+    if (!m_TearingDown && m_Txms && static_cast<long>(refs) == m_Owned) TearDown();
+    return refs;
+}
+
+void TxmsObject::TearDown() {
+    m_TearingDown = true;
+    ++m_Refs;  // stays alive until the end of this function
+    m_SyncRelay.Reset();
+    std::unique_ptr<Txms> core = std::move(m_Txms);
+    m_Owned = 0;
+    core.reset();  // the transmitters let go of their Parent here
+    m_Events.DisconnectAll();
+    m_TearingDown = false;
+    Release();
+}
+
+Txms& TxmsObject::Core() {
+    if (!m_Txms)
+        throw Failure(Codes::Unexpected,
+                      "This transmitter collection has been released by its host; only a "
+                      "transmitter's reference to it is left");
+    return *m_Txms;
+}
+
+void TxmsObject::CountOwned() {
+    long owned = 0;
+    if (m_Txms) {
+        for (const auto& entry : m_Txms->List()) owned += ParentGrant(entry.Item);
+    }
+    m_Owned = owned;
+}
+
+void TxmsObject::FireOnTxmSync(std::string& info) {
+    BSTR text = ToBstr(info);
+    VARIANT argument;
+    V_VT(&argument) = VT_BSTR | VT_BYREF;
+    V_BSTRREF(&argument) = &text;
+    DISPPARAMS params{&argument, nullptr, 1, 0};
+    m_Events.Fire(1, params);
+    info = FromBstr(text);
+    SysFreeString(text);
+}
+
+// ---- _CTxms: the collection
+
+HRESULT TxmsObject::Add(VARIANT* IndexKey, LONG* TxmType, SHORT* Address, SHORT* ComPort, BSTR* ComSettings,
+                        LONG* Protocol, BSTR* Name, VARIANT_BOOL* AutoConnect, VARIANT_BOOL* Silent,
+                        IDispatch** Result) {
+    return Barrier(IID__CTxms, [&] {
+        RequireOut(Result, "the new transmitter");
+        *Result = nullptr;
+        const TransmitterRef txm =
+            Core().Add(ToValue(In(IndexKey, "IndexKey")), In(TxmType, "TxmType"), In(Address, "Address"),
+                       In(ComPort, "ComPort"), FromBstr(In(ComSettings, "ComSettings")), In(Protocol, "Protocol"),
+                       FromBstr(In(Name, "Name")), VbBool(In(AutoConnect, "AutoConnect")),
+                       Silent ? VbBool(*Silent) : VbFalse);
+        if (!txm) return;
+        m_Owned += ParentGrant(txm);
+        Give(Result, DispatchOf(txm));
+    });
+}
+
+HRESULT TxmsObject::ActiveTxm(IDispatch** Result) {
+    return Barrier(IID__CTxms, [&] {
+        RequireOut(Result, "the active transmitter");
+        *Result = nullptr;
+        Give(Result, DispatchOf(Core().ActiveTxm()));
+    });
+}
+
+HRESULT TxmsObject::put_ActiveTxmIndex(SHORT vData) {
+    return Barrier(IID__CTxms, [&] { Core().SetActiveTxmIndex(vData); });
+}
+
+HRESULT TxmsObject::get_ActiveTxmIndex(SHORT* Result) {
+    return Barrier(IID__CTxms, [&] {
+        RequireOut(Result, "the active position");
+        *Result = Core().ActiveTxmIndex();
+    });
+}
+
+HRESULT TxmsObject::get_Item(VARIANT* vntIndexKey, IDispatch** Result) {
+    return Barrier(IID__CTxms, [&] {
+        RequireOut(Result, "the transmitter");
+        *Result = nullptr;
+        const Value key = vntIndexKey ? ToValue(*vntIndexKey) : Value::Missing();
+        Give(Result, DispatchOf(Core().Item(key)));
+    });
+}
+
+HRESULT TxmsObject::get_Count(LONG* Result) {
+    return Barrier(IID__CTxms, [&] {
+        RequireOut(Result, "the count");
+        *Result = Core().Count();
+    });
+}
+
+HRESULT TxmsObject::Remove(VARIANT* vntIndexKey) {
+    return Barrier(IID__CTxms, [&] {
+        const Value key = ToValue(In(vntIndexKey, "vntIndexKey"));
+        try {
+            Core().Remove(key);
+        } catch (...) {
+            CountOwned();
+            throw;
+        }
+        CountOwned();
+    });
+}
+
+HRESULT TxmsObject::get_NewEnum(IUnknown** Result) {
+    return Barrier(IID__CTxms, [&] {
+        RequireOut(Result, "the enumerator");
+        *Result = nullptr;
+        VariantEnumerator::Snapshot items;
+        for (const auto& entry : Core().List()) items.push_back(ObjectVariant(DispatchOf(entry.Item).Get()));
+        *Result = VariantEnumerator::Create(std::move(items));
+    });
+}
+
+// ---- _CTxms: start-up and properties
+
+HRESULT TxmsObject::Initialize(BSTR Path, IDispatch* Host, IDispatch** ComHistory, SHORT* Result) {
+    return Barrier(IID__CTxms, [&] {
+        RequireOut(Result, "the result");
+        PassThroughRef history = ComHistory && *ComHistory ? ToPassThrough(*ObjectVariant(*ComHistory)) : nullptr;
+        const PassThroughRef given = history;
+        // Whatever the servers left in the port history goes back to the caller, also when a
+        // later family fails.
+        struct HandBack {
+            IDispatch** Slot;
+            const PassThroughRef& Given;
+            PassThroughRef& Now;
+            ~HandBack() {
+                if (Slot == nullptr || Now == Given) return;
+                try {
+                    ComPtr<IDispatch> object = ToDispatch(Now, "the port history");
+                    if (*Slot) (*Slot)->Release();
+                    *Slot = object.Detach();
+                } catch (...) {
+                }
+            }
+        } handBack{ComHistory, given, history};
+        *Result = Core().Initialize(FromBstr(Path), WrapHost(ComPtr<IDispatch>(Host)), history);
+    });
+}
+
+HRESULT TxmsObject::get_Servers(IDispatch** Result) {
+    return Barrier(IID__CTxms, [&] {
+        RequireOut(Result, "the servers");
+        *Result = nullptr;
+        Core();
+        *Result = CreateServersObject(*this);
+    });
+}
+
+HRESULT TxmsObject::ComponentVersion(BSTR* Result) {
+    return Barrier(IID__CTxms, [&] {
+        RequireOut(Result, "the version");
+        *Result = nullptr;
+        *Result = ToBstr(Core().ComponentVersion());
+    });
+}
+
+HRESULT TxmsObject::ShowWizard(SHORT* Result) {
+    return Barrier(IID__CTxms, [&] {
+        RequireOut(Result, "the result");
+        struct Recount {
+            TxmsObject& Self;
+            ~Recount() { Self.CountOwned(); }
+        } recount{*this};
+        *Result = Core().ShowWizard();
+    });
+}
+
+HRESULT TxmsObject::Edit(IDispatch** Txm, VARIANT_BOOL* Result) {
+    return Barrier(IID__CTxms, [&] {
+        RequireOut(Result, "the result");
+        const TransmitterRef txm = WrapTransmitter(ComPtr<IDispatch>(In(Txm, "Txm")));
+        if (!txm) throw Failure(Codes::ObjectRequired, "Object required: Edit needs a transmitter");
+        struct Recount {
+            TxmsObject& Self;
+            ~Recount() { Self.CountOwned(); }
+        } recount{*this};
+        *Result = Core().Edit(txm).Value;
+    });
+}
+
+HRESULT TxmsObject::Save(BSTR FileName, BSTR Section, VARIANT IndexKey, VARIANT_BOOL* Result) {
+    return Barrier(IID__CTxms, [&] {
+        RequireOut(Result, "the result");
+        *Result = Core().Save(FromBstr(FileName), FromBstr(Section), ToValue(IndexKey)).Value;
+    });
+}
+
+HRESULT TxmsObject::Load(BSTR FileName, BSTR Section, VARIANT IndexKey, VARIANT_BOOL AutoConnect,
+                         SHORT* Result) {
+    return Barrier(IID__CTxms, [&] {
+        RequireOut(Result, "the result");
+        struct Recount {
+            TxmsObject& Self;
+            ~Recount() { Self.CountOwned(); }
+        } recount{*this};
+        *Result = Core().Load(FromBstr(FileName), FromBstr(Section), ToValue(IndexKey), VbBool(AutoConnect));
+    });
+}
+
+HRESULT TxmsObject::GetNextTxmName(BSTR* Result) {
+    return Barrier(IID__CTxms, [&] {
+        RequireOut(Result, "the name");
+        *Result = nullptr;
+        *Result = ToBstr(Core().GetNextTxmName());
+    });
+}
+
+HRESULT TxmsObject::get_IniFilePath(BSTR* Result) {
+    return Barrier(IID__CTxms, [&] {
+        RequireOut(Result, "the path");
+        *Result = nullptr;
+        *Result = ToBstr(Core().IniFilePath());
+    });
+}
+
+HRESULT TxmsObject::put_IniFilePath(BSTR NewIniFilePath) {
+    return Barrier(IID__CTxms, [&] { Core().SetIniFilePath(FromBstr(NewIniFilePath)); });
+}
+
+HRESULT TxmsObject::get_OffLine(VARIANT_BOOL* Result) {
+    return Barrier(IID__CTxms, [&] {
+        RequireOut(Result, "the value");
+        *Result = Core().OffLine().Value;
+    });
+}
+
+HRESULT TxmsObject::put_OffLine(VARIANT_BOOL NewOffLine) {
+    return Barrier(IID__CTxms, [&] { Core().SetOffLine(VbBool(NewOffLine)); });
+}
+
+HRESULT TxmsObject::get_Historian(LONG* Result) {
+    return Barrier(IID__CTxms, [&] {
+        RequireOut(Result, "the value");
+        *Result = Core().Historian();
+    });
+}
+
+HRESULT TxmsObject::put_Historian(LONG NewHistorian) {
+    return Barrier(IID__CTxms, [&] { Core().SetHistorian(NewHistorian); });
+}
+
+HRESULT TxmsObject::Clear() {
+    return Barrier(IID__CTxms, [&] {
+        Core().Clear();
+        CountOwned();
+    });
+}
+
+// ---- Connection points, class information, error information
+
+HRESULT TxmsObject::EnumConnectionPoints(IEnumConnectionPoints** points) {
+    if (points == nullptr) return E_POINTER;
+    *points = nullptr;
+    return Barrier(IID_IConnectionPointContainer, [&] {
+        ConnectionPointEnumerator::Snapshot snapshot;
+        snapshot.emplace_back(&m_Events);
+        *points = ConnectionPointEnumerator::Create(std::move(snapshot));
+    });
+}
+
+HRESULT TxmsObject::FindConnectionPoint(REFIID riid, IConnectionPoint** point) {
+    if (point == nullptr) return E_POINTER;
+    *point = nullptr;
+    if (!IsEqualIID(riid, DIID___CTxms)) return CONNECT_E_NOCONNECTION;
+    *point = &m_Events;
+    m_Events.AddRef();
+    return S_OK;
+}
+
+HRESULT TxmsObject::GetClassInfo(ITypeInfo** info) {
+    if (info == nullptr) return E_POINTER;
+    *info = nullptr;
+    return Barrier(IID_IProvideClassInfo, [&] {
+        ITypeInfo* found = OwnTypeInfo(CLSID_CTxms);
+        found->AddRef();
+        *info = found;
+    });
+}
+
+HRESULT TxmsObject::GetGUID(DWORD kind, GUID* guid) {
+    if (guid == nullptr) return E_POINTER;
+    if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) {
+        *guid = GUID_NULL;
+        return E_INVALIDARG;
+    }
+    *guid = DIID___CTxms;
+    return S_OK;
+}
+
+HRESULT TxmsObject::InterfaceSupportsErrorInfo(REFIID riid) {
+    return IsEqualIID(riid, IID__CTxms) ? S_OK : S_FALSE;
+}
+
+}  // namespace vq::win32

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <sstream>
 #include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -16,6 +17,8 @@ namespace fs = std::filesystem;
 namespace sim {
 
 namespace {
+
+constexpr int kRenameAttempts = 5;
 
 std::string Fold(const std::string& name) {
     std::string folded = name;
@@ -133,7 +136,10 @@ struct IniStore::Document {
 IniStore::IniStore() = default;
 IniStore::~IniStore() = default;
 
-void IniStore::Forget() { m_Documents.clear(); }
+void IniStore::Forget() {
+    m_Documents.clear();
+    m_LastDocument = nullptr;
+}
 
 void IniStore::CheckSectionName(const std::string& section) {
     if (section.empty())
@@ -175,14 +181,15 @@ std::string CacheKey(const fs::path& file) {
     return (ec ? file : full).lexically_normal().string();
 }
 
-// True when the file may be replaced: its folder exists and the file, if present, is a
-// regular file that its owner may write.
+// True when the file may be replaced: the file, if present, is a regular file that its owner
+// may write; when it is not present, its folder exists.
 bool MayWrite(const fs::path& file) {
     std::error_code ec;
-    const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
-    if (!fs::is_directory(folder, ec)) return false;
     const fs::file_status status = fs::status(file, ec);
-    if (status.type() == fs::file_type::not_found) return true;
+    if (status.type() == fs::file_type::not_found) {
+        const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
+        return fs::is_directory(folder, ec);
+    }
     if (ec || status.type() != fs::file_type::regular) return false;
     return (status.permissions() & fs::perms::owner_write) != fs::perms::none;
 }
@@ -190,9 +197,13 @@ bool MayWrite(const fs::path& file) {
 }  // namespace
 
 IniStore::Document& IniStore::Load(const fs::path& file) {
-    std::unique_ptr<Document>& slot = m_Documents[CacheKey(file)];
-    if (!slot) slot = std::make_unique<Document>();
-    Document& doc = *slot;
+    if (!m_LastDocument || file.native() != m_LastPath) {  // the core uses one file at a time
+        std::unique_ptr<Document>& slot = m_Documents[CacheKey(file)];
+        if (!slot) slot = std::make_unique<Document>();
+        m_LastPath = file.native();
+        m_LastDocument = slot.get();
+    }
+    Document& doc = *m_LastDocument;
 
     std::error_code sizeError, timeError;
     const std::uintmax_t size = fs::file_size(file, sizeError);
@@ -334,8 +345,13 @@ bool IniStore::Rewrite(const fs::path& file, Document& doc) {
     }
     Fault("rewrite-before-rename");
     // On Windows libstdc++ renames with MoveFileExW(MOVEFILE_REPLACE_EXISTING), so an
-    // existing file is replaced there as it is on POSIX systems.
-    fs::rename(temp, file, ec);
+    // existing file is replaced there as it is on POSIX systems. It fails (access denied)
+    // while another program has the file open, as virus scanners do for a moment: retry.
+    for (int attempt = 1;; ++attempt) {
+        fs::rename(temp, file, ec);
+        if (!ec || attempt == kRenameAttempts) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
     if (ec) {
         fs::remove(temp, ec);
         return false;

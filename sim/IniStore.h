@@ -78,6 +78,8 @@ private:
     void Fault(const std::string& point);
 
     std::map<std::string, std::unique_ptr<Document>> m_Documents;
+    std::filesystem::path::string_type m_LastPath;
+    Document* m_LastDocument = nullptr;
     std::function<void(const std::string&)> m_FaultHook;
     WriteKind m_LastWrite = WriteKind::None;
 };

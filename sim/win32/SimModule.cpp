@@ -1,0 +1,150 @@
+// The simulator DLL's exports: one class object per exported class, the unload check and
+// self-registration under the host product's ProgIDs.
+#include <olectl.h>
+
+#include <string>
+
+#include "Automation.h"
+#include "SimWorld.h"
+#include "support/Failure.h"
+
+namespace sim::win32 {
+
+namespace {
+
+HINSTANCE g_Instance = nullptr;
+
+struct ExportedClass {
+    CLSID Clsid;
+    const wchar_t* ProgId;
+    SimClass Kind;
+};
+
+// {3B5E8D0n-7D44-4E0A-9F16-2C8A5D7E1B90}
+constexpr CLSID ClassId(unsigned n) {
+    return {0x3b5e8d00u + n, 0x7d44, 0x4e0a, {0x9f, 0x16, 0x2c, 0x8a, 0x5d, 0x7e, 0x1b, 0x90}};
+}
+
+const ExportedClass kClasses[] = {
+    {ClassId(1), L"vqItems32.Txm", SimClass::Txm},
+    {ClassId(2), L"vqItems32.Service", SimClass::Service},
+    {ClassId(3), L"vqItems32.PathSplitter", SimClass::PathSplitter},
+    {ClassId(4), L"vqItems32.ConfigChooser", SimClass::ConfigChooser},
+    {ClassId(5), L"vqItems32.Command", SimClass::Command},
+    {ClassId(6), L"vqZandor32.Server", SimClass::Server1},
+    {ClassId(7), L"vqPellix32.Server", SimClass::Server2},
+    {ClassId(8), L"kxQuorra32.Server", SimClass::Server3},
+    {ClassId(9), L"vqSim.World", SimClass::World},
+};
+
+class ClassFactory final : public IClassFactory {
+public:
+    explicit ClassFactory(SimClass kind) : m_Kind(kind) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (object == nullptr) return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
+            *object = static_cast<IClassFactory*>(this);
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
+        if (object == nullptr) return E_POINTER;
+        *object = nullptr;
+        if (outer != nullptr) return CLASS_E_NOAGGREGATION;
+        try {
+            ComPtr<IDispatch> created = CreateSimObject(m_Kind);
+            if (!created) return E_FAIL;
+            return created->QueryInterface(riid, object);
+        } catch (const vq::Failure& failure) {
+            return failure.Code() < 0 ? failure.Code() : E_FAIL;
+        } catch (...) {
+            return E_UNEXPECTED;
+        }
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
+        vq::win32::LockModule(lock != FALSE);
+        return S_OK;
+    }
+
+private:
+    SimClass m_Kind;
+};
+
+std::wstring GuidText(REFGUID guid) {
+    wchar_t text[40] = {};
+    StringFromGUID2(guid, text, 40);
+    return text;
+}
+
+bool SetValue(const std::wstring& path, const wchar_t* name, const std::wstring& value) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    const LONG status = RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+std::wstring SimModulePath() {
+    wchar_t path[MAX_PATH * 2] = {};
+    GetModuleFileNameW(g_Instance, path, MAX_PATH * 2);
+    return path;
+}
+
+}  // namespace sim::win32
+
+using namespace sim::win32;
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        g_Instance = instance;
+        DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
+}
+
+extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
+    if (object == nullptr) return E_POINTER;
+    *object = nullptr;
+    static ClassFactory factories[] = {
+        ClassFactory(SimClass::Txm),     ClassFactory(SimClass::Service),       ClassFactory(SimClass::PathSplitter),
+        ClassFactory(SimClass::ConfigChooser), ClassFactory(SimClass::Command), ClassFactory(SimClass::Server1),
+        ClassFactory(SimClass::Server2), ClassFactory(SimClass::Server3),       ClassFactory(SimClass::World)};
+    for (std::size_t i = 0; i < std::size(kClasses); ++i) {
+        if (IsEqualCLSID(clsid, kClasses[i].Clsid)) return factories[i].QueryInterface(riid, object);
+    }
+    return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+// The simulated world is kept for the life of the process, so the DLL stays loaded.
+extern "C" HRESULT WINAPI DllCanUnloadNow() { return S_FALSE; }
+
+extern "C" HRESULT WINAPI DllRegisterServer() {
+    const std::wstring path = SimModulePath();
+    for (const ExportedClass& c : kClasses) {
+        const std::wstring clsid = GuidText(c.Clsid);
+        const std::wstring key = L"CLSID\\" + clsid;
+        if (!SetValue(key, nullptr, c.ProgId) || !SetValue(key + L"\\InprocServer32", nullptr, path) ||
+            !SetValue(key + L"\\InprocServer32", L"ThreadingModel", L"Apartment") ||
+            !SetValue(key + L"\\ProgID", nullptr, c.ProgId) || !SetValue(c.ProgId, nullptr, c.ProgId) ||
+            !SetValue(std::wstring(c.ProgId) + L"\\Clsid", nullptr, clsid))
+            return SELFREG_E_CLASS;
+    }
+    return S_OK;
+}
+
+extern "C" HRESULT WINAPI DllUnregisterServer() {
+    for (const ExportedClass& c : kClasses) {
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + GuidText(c.Clsid)).c_str());
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, c.ProgId);
+    }
+    return S_OK;
+}

@@ -1,0 +1,304 @@
+// The collection operations: adding, keys and lookup, removal with renumbering, the active
+// transmitter, clearing, untitled names and the properties copied to every transmitter.
+
+#include "CollectionFixture.h"
+
+using vq::Value;
+using vq::VbFalse;
+using vq::VbTrue;
+using vqtest::FailureCode;
+namespace Codes = vq::Codes;
+
+namespace {
+
+class Collection : public vqtest::CollectionFixture {
+protected:
+    void SetUp() override { Initialize(); }
+};
+
+TEST_F(Collection, SilentAddSetsEverySettingAndMakesTheTransmitterActive) {
+    const vq::TransmitterRef txm =
+        txms->Add(Value(""), 2, 17, 3, "1200,n,8,1", 2, "Boiler", VbFalse, VbTrue);
+    ASSERT_NE(txm, nullptr);
+    EXPECT_EQ(txm->TxmType(), 2);
+    EXPECT_EQ(txm->Address(), 17);
+    EXPECT_EQ(txm->ComPort(), 3);
+    EXPECT_EQ(txm->ComSettings(), "1200,n,8,1");
+    EXPECT_EQ(txm->Protocol(), 2);
+    EXPECT_EQ(txm->Name(), "Boiler");
+    EXPECT_EQ(txm->Index(), 1);
+    EXPECT_EQ(txm->Server(), txms->Servers().At(2));
+    const auto* parent = dynamic_cast<vq::CollectionIdentity*>(txm->Parent().get());
+    ASSERT_NE(parent, nullptr);
+    EXPECT_EQ(parent->Collection, txms.get());
+    // The server comes first, the parent last, as the transmitter expects.
+    const auto& log = Sim(txm).Log();
+    ASSERT_GE(log.size(), 9u);
+    EXPECT_EQ(log.front(), "Server=Pellix");
+    EXPECT_EQ(log[8].rfind("Parent=", 0), 0u);
+
+    EXPECT_EQ(txms->Count(), 1);
+    EXPECT_EQ(txms->ActiveTxmIndex(), 1);
+    EXPECT_EQ(txms->ActiveTxm(), txm);
+    EXPECT_TRUE(window->Openings.empty());
+    EXPECT_TRUE(world->RegistryEvents.empty()) << "AutoConnect off: no search";
+    EXPECT_EQ(world->RegistryLog(),
+              (std::vector<std::string>{"TxmAdded(Boiler)", "TxmActivated(Boiler)"}));
+
+    const vq::TransmitterRef second = AddSilent("Tank");
+    EXPECT_EQ(second->Index(), 2);
+    EXPECT_EQ(txms->ActiveTxmIndex(), 2);
+    EXPECT_EQ(txms->ActiveTxm(), second);
+}
+
+TEST_F(Collection, SilentAddWithAutoConnectSearchesAllBaudRates) {
+    world->Bus.push_back({1, 1, "2400,n,8,1", 0, ""});
+    const vq::TransmitterRef txm =
+        txms->Add(Value(""), 1, 1, 1, "4800,n,8,1", 1, "Found", VbTrue, VbTrue);
+    ASSERT_NE(txm, nullptr);
+    EXPECT_EQ(txm->Connected(), VbTrue);
+    EXPECT_EQ(world->RegistryEvents,
+              (std::vector<std::string>{"AutoConnet(4800,n,8,1)", "TimeOut()",
+                                        "AutoConnet(1200,n,8,1)", "TimeOut()",
+                                        "AutoConnet(2400,n,8,1)", "TxmConnected(Found)"}));
+}
+
+TEST_F(Collection, AddAnswersNothingForTypesWithoutADeviceServer) {
+    for (int32_t type : {0, -1, 4, 7}) {
+        EXPECT_EQ(AddSilent("T", type), nullptr) << "type " << type;
+        EXPECT_EQ(txms->Add(Value(""), type, 1, 1, "4800,n,8,1", 1, "T", VbFalse, VbFalse), nullptr);
+    }
+    EXPECT_EQ(txms->Count(), 0);
+    EXPECT_TRUE(window->Openings.empty()) << "no dialog for a type without server";
+    EXPECT_TRUE(world->RegistryCalls.empty());
+
+    // A host may install further families; their types then exist.
+    txms->Servers().Add(vq::Product().CreateDeviceServer(4));
+    const vq::TransmitterRef txm = AddSilent("Vestra", 4);
+    ASSERT_NE(txm, nullptr);
+    EXPECT_EQ(txm->TypeText(), "Vestra");
+
+    // Nor can anything be added when no transmitter can be created.
+    world->CannotCreateTransmitter = true;
+    EXPECT_EQ(AddSilent("Never"), nullptr);
+    EXPECT_EQ(txms->Count(), 1);
+}
+
+TEST_F(Collection, AddBeforeInitializeAnswersNothing) {
+    vq::Txms fresh;
+    EXPECT_EQ(fresh.Add(Value(""), 1, 1, 1, "4800,n,8,1", 1, "T", VbFalse, VbTrue), nullptr);
+    EXPECT_EQ(fresh.Count(), 0);
+    EXPECT_EQ(fresh.Historian(), 2);
+    EXPECT_EQ(fresh.OffLine(), VbFalse);
+}
+
+TEST_F(Collection, KeysAreUniqueWithoutRegardToLetterCase) {
+    ASSERT_NE(AddSilent("Pump", 1, Value("Szivattyú")), nullptr);
+    ASSERT_NE(AddSilent("Unkeyed"), nullptr);
+    ASSERT_NE(AddSilent("Unkeyed too", 1, Value()), nullptr);
+    world->RegistryCalls.clear();
+
+    EXPECT_EQ(AddSilent("Again", 1, Value("SZIVATTYÚ")), nullptr);
+    EXPECT_EQ(AddSilent("Number key", 1, Value(5)), nullptr);
+    EXPECT_EQ(AddSilent("Null key", 1, Value::Null()), nullptr);
+    EXPECT_EQ(txms->Count(), 3);
+    EXPECT_TRUE(world->RegistryCalls.empty()) << "the registry hears only of real additions";
+    EXPECT_EQ(txms->ActiveTxmIndex(), 3);
+}
+
+TEST_F(Collection, ItemFindsByPositionOrKeyAndAnswersNothingOtherwise) {
+    const vq::TransmitterRef first = AddSilent("First", 1, Value("Égő"));
+    const vq::TransmitterRef second = AddSilent("Second");
+    EXPECT_EQ(txms->Item(Value(1)), first);
+    EXPECT_EQ(txms->Item(Value(int16_t{2})), second);
+    EXPECT_EQ(txms->Item(Value(2.4)), second);
+    EXPECT_EQ(txms->Item(Value(1.5)), second) << "positions round half to even";
+    EXPECT_EQ(txms->Item(Value(0.5)), nullptr);
+    EXPECT_EQ(txms->Item(Value("ÉGŐ")), first);
+    EXPECT_EQ(txms->Item(Value("égő")), first);
+    EXPECT_EQ(txms->Item(Value("1")), nullptr) << "text is always a key";
+    EXPECT_EQ(txms->Item(Value("Ego")), nullptr);
+    EXPECT_EQ(txms->Item(Value(3)), nullptr);
+    EXPECT_EQ(txms->Item(Value(-1)), nullptr);
+    EXPECT_EQ(txms->Item(Value(VbTrue)), nullptr);
+    EXPECT_EQ(txms->Item(Value()), nullptr);
+    EXPECT_EQ(txms->Item(Value::Null()), nullptr);
+    EXPECT_EQ(txms->Item(Value::Missing()), nullptr);
+    EXPECT_EQ(txms->Item(Value::Unsupported("Array")), nullptr);
+    EXPECT_EQ(txms->Item(Value(1e300)), nullptr);
+}
+
+TEST_F(Collection, RemoveDetachesRenumbersAndTellsTheRegistry) {
+    for (const char* name : {"A", "B", "C", "D"}) AddSilent(name);
+    const vq::TransmitterRef b = txms->Item(Value(2));
+    auto attachment = std::make_shared<sim::Attachment>();
+    bool presentWhileDetaching = false;
+    attachment->OnDetach = [&] { presentWhileDetaching = txms->Item(Value(2)) == b; };
+    Sim(b).Attach(attachment);
+    world->RegistryCalls.clear();
+
+    txms->Remove(Value(2));
+    EXPECT_EQ(attachment->DetachCount, 1);
+    EXPECT_TRUE(presentWhileDetaching) << "Detach runs before the entry leaves the list";
+    EXPECT_EQ(Names(), (std::vector<std::string>{"A", "C", "D"}));
+    for (int32_t i = 1; i <= 3; ++i) EXPECT_EQ(txms->Item(Value(i))->Index(), i);
+    EXPECT_EQ(txms->ActiveTxmIndex(), 1);
+    EXPECT_EQ(world->RegistryLog(), (std::vector<std::string>{"TxmRemoved(2)", "TxmActivated(A)"}));
+
+    txms->Remove(Value(3));
+    txms->Remove(Value(1.0));
+    world->RegistryCalls.clear();
+    txms->Remove(Value(1));
+    EXPECT_EQ(txms->Count(), 0);
+    EXPECT_EQ(txms->ActiveTxmIndex(), 0);
+    EXPECT_EQ(world->RegistryLog(),
+              (std::vector<std::string>{"TxmRemoved(1)", "TxmActivated(Nothing)"}));
+}
+
+TEST_F(Collection, RemoveByKeyAndRemovalsThatFail) {
+    AddSilent("Tank", 1, Value("Tank 1"));
+    AddSilent("Pump", 1, Value("Pump"));
+    world->RegistryCalls.clear();
+
+    EXPECT_EQ(FailureCode([&] { txms->Remove(Value("Valve")); }), Codes::InvalidProcedureCall);
+    EXPECT_EQ(FailureCode([&] { txms->Remove(Value(3)); }), Codes::SubscriptOutOfRange);
+    EXPECT_EQ(FailureCode([&] { txms->Remove(Value(0)); }), Codes::SubscriptOutOfRange);
+    EXPECT_EQ(FailureCode([&] { txms->Remove(Value::Null()); }), Codes::TypeMismatch);
+    EXPECT_EQ(txms->Count(), 2);
+    EXPECT_TRUE(world->RegistryCalls.empty());
+
+    // A failing Detach stops the removal before the entry leaves the list.
+    auto stuck = std::make_shared<sim::Attachment>();
+    stuck->FailOnDetach = true;
+    Sim(txms->Item(Value("pump"))).Attach(stuck);
+    EXPECT_NE(FailureCode([&] { txms->Remove(Value("PUMP")); }), 0);
+    EXPECT_EQ(txms->Count(), 2);
+
+    txms->Remove(Value("TANK 1"));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Pump"}));
+    EXPECT_EQ(txms->Item(Value(1))->Index(), 1);
+    EXPECT_EQ(txms->Item(Value("Tank 1")), nullptr);
+    ASSERT_NE(AddSilent("New tank", 1, Value("tank 1")), nullptr) << "a removed key is free";
+}
+
+TEST_F(Collection, TheActiveIndexStaysWithinTheListAndIsAlwaysAnnounced) {
+    txms->SetActiveTxmIndex(-1);
+    EXPECT_EQ(txms->ActiveTxmIndex(), 0);
+    EXPECT_EQ(txms->ActiveTxm(), nullptr);
+    for (const char* name : {"A", "B", "C"}) AddSilent(name);
+    world->RegistryCalls.clear();
+
+    txms->SetActiveTxmIndex(7);
+    EXPECT_EQ(txms->ActiveTxmIndex(), 1);
+    txms->SetActiveTxmIndex(3);
+    EXPECT_EQ(txms->ActiveTxmIndex(), 3);
+    txms->SetActiveTxmIndex(3);
+    txms->SetActiveTxmIndex(0);
+    EXPECT_EQ(txms->ActiveTxmIndex(), 1);
+    EXPECT_EQ(world->RegistryLog(),
+              (std::vector<std::string>{"TxmActivated(A)", "TxmActivated(C)", "TxmActivated(C)",
+                                        "TxmActivated(A)"}));
+}
+
+TEST_F(Collection, ClearEmptiesTheListAndNothingElse) {
+    for (const char* name : {"A", "B", "C"}) AddSilent(name, 1, Value(name));
+    auto attachment = std::make_shared<sim::Attachment>();
+    Sim(txms->Item(Value(1))).Attach(attachment);
+    std::weak_ptr<vq::Transmitter> first = txms->Item(Value(1));
+    txms->SetActiveTxmIndex(2);
+    world->RegistryCalls.clear();
+
+    txms->Clear();
+    EXPECT_EQ(txms->Count(), 0);
+    EXPECT_EQ(txms->ActiveTxmIndex(), 2);
+    EXPECT_EQ(txms->ActiveTxm(), nullptr);
+    EXPECT_EQ(attachment->DetachCount, 0);
+    EXPECT_TRUE(world->RegistryCalls.empty());
+    EXPECT_TRUE(first.expired()) << "the collection let its transmitters go";
+    ASSERT_NE(AddSilent("A again", 1, Value("a")), nullptr) << "keys are gone with the entries";
+    EXPECT_EQ(txms->ActiveTxmIndex(), 1);
+}
+
+TEST_F(Collection, UntitledNamesCountOnInTheCurrentLanguage) {
+    EXPECT_EQ(txms->GetNextTxmName(), "Untitled1");
+    EXPECT_EQ(txms->GetNextTxmName(), "Untitled2");
+    vq::Txms other;  // the counter belongs to the thread, not to one collection
+    EXPECT_EQ(other.GetNextTxmName(), "Untitled3");
+    world->Language().SetLanguageIndex(2);
+    EXPECT_EQ(txms->GetNextTxmName(), "Névtelen4");
+    world->Language().SetLanguageIndex(3);
+    EXPECT_EQ(txms->GetNextTxmName(), "Untitled5");
+}
+
+TEST_F(Collection, OffLineAndHistorianReachEveryTransmitterPresent) {
+    const vq::TransmitterRef a = AddSilent("A");
+    const vq::TransmitterRef b = AddSilent("B");
+    EXPECT_EQ(txms->Historian(), 2);
+    txms->SetOffLine(VbTrue);
+    txms->SetHistorian(5);
+    EXPECT_EQ(txms->OffLine(), VbTrue);
+    EXPECT_EQ(txms->Historian(), 5);
+    for (const auto& txm : {a, b}) {
+        EXPECT_EQ(Sim(txm).OffLine(), VbTrue);
+        EXPECT_EQ(Sim(txm).Historian(), 5);
+    }
+    const vq::TransmitterRef later = AddSilent("Later");
+    EXPECT_EQ(Sim(later).OffLine(), VbFalse) << "a later transmitter keeps its own default";
+    EXPECT_EQ(Sim(later).Historian(), 0);
+}
+
+TEST_F(Collection, NonSilentAddLetsTheUserConfirmOrCancel) {
+    world->Bus.push_back({1, 1, "4800,n,8,1", 0, ""});
+    window->User = [](vq::Transmitter& txm) { txm.SetName("Renamed in dialog"); };
+    const vq::TransmitterRef confirmed =
+        txms->Add(Value(""), 1, 1, 1, "4800,n,8,1", 1, "Untitled1", VbTrue, VbFalse);
+    ASSERT_NE(confirmed, nullptr);
+    ASSERT_EQ(window->Openings.size(), 1u);
+    EXPECT_EQ(window->Openings[0].Txm, confirmed);
+    EXPECT_EQ(window->Openings[0].Txms, txms.get());
+    EXPECT_EQ(window->Openings[0].EditMode, VbFalse);
+    EXPECT_EQ(txms->Item(Value(1))->Name(), "Renamed in dialog");
+    EXPECT_TRUE(world->RegistryEvents.empty()) << "AutoConnect has no effect when not silent";
+
+    window->Answer = VbFalse;
+    EXPECT_EQ(txms->Add(Value(""), 1, 1, 1, "4800,n,8,1", 1, "Cancelled", VbFalse, VbFalse), nullptr);
+    EXPECT_EQ(txms->Count(), 1);
+
+    // The dialog comes before the key is tried: a taken key is refused after confirming.
+    window->Answer = VbTrue;
+    txms->Add(Value("K"), 1, 1, 1, "4800,n,8,1", 1, "Keyed", VbFalse, VbTrue);
+    world->RegistryCalls.clear();
+    EXPECT_EQ(txms->Add(Value("k"), 1, 1, 1, "4800,n,8,1", 1, "Dup", VbFalse, VbFalse), nullptr);
+    EXPECT_EQ(window->Openings.size(), 3u);
+    EXPECT_EQ(txms->Count(), 2);
+    EXPECT_TRUE(world->RegistryCalls.empty());
+}
+
+TEST_F(Collection, EditOpensTheDialogInEditModeAndChangesNoEntry) {
+    const vq::TransmitterRef txm = AddSilent("A");
+    window->Answer = VbFalse;
+    EXPECT_EQ(txms->Edit(txm), VbFalse);
+    window->Answer = VbTrue;
+    EXPECT_EQ(txms->Edit(txm), VbTrue);
+    ASSERT_EQ(window->Openings.size(), 2u);
+    EXPECT_EQ(window->Openings[1].EditMode, VbTrue);
+    EXPECT_EQ(txms->Count(), 1);
+}
+
+TEST_F(Collection, DestroyingTheCollectionReleasesEverythingItHeld) {
+    std::weak_ptr<vq::Transmitter> txm = AddSilent("A");
+    std::weak_ptr<vq::DeviceServer> server = txms->Servers().At(1);
+    const vq::PassThroughRef parent = txm.lock()->Parent();
+    const auto zandor = std::dynamic_pointer_cast<sim::DeviceServer>(txms->Servers().At(1));
+    int synced = 0;
+    vq::Connection sync = txms->OnTxmSync().Connect([&](std::string&) { ++synced; });
+
+    txms.reset();
+    EXPECT_TRUE(txm.expired());
+    EXPECT_FALSE(server.expired()) << "held by the test only";
+    EXPECT_EQ(dynamic_cast<vq::CollectionIdentity&>(*parent).Collection, nullptr);
+    zandor->RaiseUnitSynchronized("after");  // no collection to reach any more
+    EXPECT_EQ(synced, 0);
+}
+
+}  // namespace

@@ -44,6 +44,7 @@ public:
     }
     T* Get() const { return m_P; }
     T* operator->() const { return m_P; }
+    T& operator*() const { return *m_P; }
     explicit operator bool() const { return m_P != nullptr; }
     /// For out-parameters: releases the current pointer and exposes the slot.
     T** Put() {

@@ -15,8 +15,6 @@ namespace vq::win32 {
 namespace {
 
 HINSTANCE g_Instance = nullptr;
-std::atomic<long> g_Objects{0};
-std::atomic<long> g_Locks{0};
 
 std::mutex g_TypeLock;
 ITypeLib* g_TypeLib = nullptr;  // guarded by g_TypeLock
@@ -103,20 +101,6 @@ std::wstring ModulePath() {
         path.resize(path.size() * 2);
     }
 }
-
-ModuleObject::ModuleObject() { ++g_Objects; }
-ModuleObject::~ModuleObject() { --g_Objects; }
-
-long LiveObjects() { return g_Objects.load(); }
-
-void LockModule(bool lock) {
-    if (lock)
-        ++g_Locks;
-    else
-        --g_Locks;
-}
-
-bool ModuleIdle() { return g_Objects.load() == 0 && g_Locks.load() <= 0; }
 
 ITypeInfo* OwnTypeInfo(REFGUID guid) {
     std::lock_guard<std::mutex> lock(g_TypeLock);

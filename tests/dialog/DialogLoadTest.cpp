@@ -1,0 +1,298 @@
+// Opening the dialog: captions, lists, the transmitter's values, what is enabled, and what the
+// dialog does with values and objects it cannot use.
+
+#include "DialogFixture.h"
+
+namespace dialogtest {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+const Strings kEnglishPorts{
+    "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "Modem Connection"};
+
+using DialogLoad = DialogSession;
+
+TEST_F(DialogLoad, EditShowsTheTransmitterInItsListsAndBoxes) {
+    auto txm = Silent(1, 5, 2, "4800,n,8,1", 2, "Boiler", "V1.10");
+    const std::size_t logBefore = LogOf(txm).size();
+    const VbBool result = Edit(txm, [](User& user) {
+        EXPECT_EQ(user.Window().Caption(), "Transmitter properties");
+        EXPECT_EQ(Caption(user, "fraMisc", 0), "General");
+        EXPECT_EQ(Caption(user, "fraMisc", 1), "Communication");
+        const Strings labels{
+            "Name:", "Address:", "Type:", "Version:", "Port:", "Settings:", "Protocol:"};
+        for (int16_t i = 0; i < 7; ++i) EXPECT_EQ(Caption(user, "lblMisc", i), labels[i]);
+        EXPECT_EQ(Caption(user, "cmdOK"), "OK");
+        EXPECT_EQ(Caption(user, "cmdCancel"), "&Cancel");
+        EXPECT_EQ(Caption(user, "cmdQuennetConnect"), "A&uto Connect");
+        EXPECT_EQ(Caption(user, "chkTag"), "Use tag as transmitter name");
+        EXPECT_EQ(Caption(user, "chkAllBaudRate"), "Search at all defined Baud Rates");
+
+        EXPECT_EQ(List(user, "cmbType").Items(),
+                  (Strings{"Zandor", "Pellix", "Quorra", "Vestra", "Orbel", "Kalmo"}));
+        EXPECT_EQ(List(user, "cmbType").ListIndex(), 0);
+        EXPECT_EQ(List(user, "cmbVersion").Items(), (Strings{"V1.00", "V1.10", "V2.00"}));
+        EXPECT_EQ(List(user, "cmbVersion").ListIndex(), 1);
+        EXPECT_EQ(List(user, "cmbPort").Items(), kEnglishPorts);
+        EXPECT_EQ(List(user, "cmbPort").Text(), "COM2");
+        EXPECT_EQ(List(user, "cmbSettings").Items(), (Strings{"4800,n,8,1"}));
+        EXPECT_EQ(List(user, "cmbSettings").ListIndex(), 0);
+        EXPECT_EQ(List(user, "cmbProtocol").Items(), (Strings{"Zandor ASCII", "Zandor Binary"}));
+        EXPECT_EQ(List(user, "cmbProtocol").ListIndex(), 1);
+
+        TextBox& name = Box(user, "txtName");
+        EXPECT_EQ(name.Text(), "Boiler");
+        EXPECT_TRUE(name.HasFocus());
+        EXPECT_EQ(name.SelText(), "Boiler") << "entering the box selects its text";
+        EXPECT_FALSE(name.Locked());
+        EXPECT_EQ(name.BackColor(), 0x80000005u);
+        EXPECT_EQ(Box(user, "txtAddress").Text(), "5");
+        TextBox& history = Box(user, "txtHistory");
+        EXPECT_EQ(history.Text(), "");
+        EXPECT_TRUE(history.Locked() && history.MultiLine() && history.VerticalScrollBar());
+        EXPECT_EQ(history.BackColor(), 0x8000000Fu);
+        EXPECT_FALSE(Check(user, "chkTag").Enabled());
+        EXPECT_TRUE(Check(user, "chkAllBaudRate").Enabled());
+        EXPECT_FALSE(Button(user, "cmdQuennetConnect").Enabled());
+        Cancel(user);
+    });
+    EXPECT_EQ(result, VbFalse);
+    EXPECT_EQ(LogOf(txm).size(), logBefore) << "Cancel leaves the transmitter untouched";
+    EXPECT_TRUE(m_World->Messages.empty());
+}
+
+TEST_F(DialogLoad, CaptionsFollowTheLanguageWithEnglishForMissingTexts) {
+    struct Expected {
+        int32_t language;
+        std::string caption, ok, cancel, autoConnect, modem;
+    };
+    const std::vector<Expected> languages{
+        {1, "Add new transmitter", "&Add", "&Cancel", "A&uto Connect", "Modem Connection"},
+        {2, "Új távadó hozzáadása", "&Hozzáadás", "&Mégse", "A&utoConnect", "Modemes kapcsolat"},
+        {3, "Add new transmitter", "&Add", "&Cancel", "A&utoConnect", "Modem Connection"},
+        {4, "Aggiungi nuovo trasmettitore", "&Aggiungi", "A&nnulla", "A&utoConnect",
+         "Connessione via modem"},
+        {5, "Ajouter un nouveau transmetteur", "&Ajouter", "A&nnuler", "A&utoConnect",
+         "Connexion par modem"},
+        {6, "Nieuwe transmitter toevoegen", "&Toevoegen", "&Annuleren", "A&utoConnect",
+         "Modemverbinding"},
+    };
+    for (const Expected& e : languages) {
+        SCOPED_TRACE("language " + std::to_string(e.language));
+        m_World->Language().SetLanguageIndex(e.language);
+        m_Windows->Then([&](User& user) {
+            EXPECT_EQ(user.Window().Caption(), e.caption);
+            EXPECT_EQ(Caption(user, "cmdOK"), e.ok);
+            EXPECT_EQ(Caption(user, "cmdCancel"), e.cancel);
+            EXPECT_EQ(Caption(user, "cmdQuennetConnect"), e.autoConnect);
+            EXPECT_EQ(List(user, "cmbPort").List(8), e.modem);
+            EXPECT_EQ(List(user, "cmbPort").List(0), "COM1");
+            Cancel(user);
+        });
+        EXPECT_EQ(m_Txms.Add(Value(""), 1, 1, 1, "4800,n,8,1", 1, "New", VbFalse), nullptr);
+    }
+    EXPECT_EQ(m_Txms.Count(), 0);
+}
+
+TEST_F(DialogLoad, OnlyEditModeMinusOneCountsAsEditMode) {
+    auto txm = Silent(1, 5, 2, "4800,n,8,1", 1, "Boiler");
+    for (int16_t mode : {int16_t{-1}, int16_t{1}, int16_t{0}}) {
+        m_Windows->Then([mode](User& user) {
+            const bool edit = mode == -1;
+            EXPECT_EQ(user.Window().Caption(),
+                      edit ? "Transmitter properties" : "Add new transmitter");
+            EXPECT_EQ(Caption(user, "cmdOK"), edit ? "OK" : "&Add");
+            Cancel(user);
+        });
+        vq::ShowTxmDialog(txm, &m_Txms, VbBool(mode));
+    }
+}
+
+TEST_F(DialogLoad, VersionsMatchWithoutRegardToCaseOrAreAppended) {
+    struct Case {
+        std::string stored;
+        int32_t selected;
+        std::string kept;
+    };
+    for (const Case& c : {Case{"", 0, "V1.00"}, Case{"v2.00", 2, "V2.00"}, Case{"X9", 3, "X9"}}) {
+        SCOPED_TRACE("version \"" + c.stored + "\"");
+        auto txm = Silent(1, 5, 2, "4800,n,8,1", 1, "Boiler", c.stored);
+        Edit(txm, [&](User& user) {
+            EXPECT_EQ(List(user, "cmbVersion").ListIndex(), c.selected);
+            EXPECT_EQ(List(user, "cmbVersion").Text(), c.kept);
+            Confirm(user);
+        });
+        EXPECT_EQ(txm->Version(), c.kept) << "the working copy holds the entry's exact text";
+    }
+}
+
+TEST_F(DialogLoad, SettingsSelectTheFirstEntryContainedInTheStoredString) {
+    auto vestra = Silent(4, 5, 2, "4800,n,8,1", 1, "Vestra");
+    Edit(vestra, [](User& user) {
+        EXPECT_EQ(List(user, "cmbSettings").Items(),
+                  (Strings{"1200,n,8,1", "2400,n,8,1", "4800,n,8,1"}));
+        EXPECT_EQ(List(user, "cmbSettings").ListIndex(), 2);
+        EXPECT_TRUE(Check(user, "chkTag").Enabled()) << "type 4 offers the tag at load";
+        Cancel(user);
+    });
+    auto odd = Silent(1, 5, 2, "9600,e,7,2", 1, "Odd");
+    Edit(odd, [](User& user) {
+        EXPECT_EQ(List(user, "cmbSettings").ListIndex(), -1);
+        Confirm(user);
+    });
+    EXPECT_EQ(odd->ComSettings(), "9600,e,7,2");
+
+    // The entry selected while loading does not replace the stored string.
+    auto longer = Silent(2, 5, 2, "4800,n,8,1,rts", 1, "Longer");
+    Edit(longer, [](User& user) {
+        EXPECT_EQ(List(user, "cmbSettings").Text(), "4800,n,8,1");
+        Confirm(user);
+    });
+    EXPECT_EQ(longer->ComSettings(), "4800,n,8,1,rts");
+}
+
+TEST_F(DialogLoad, TagAndAutoConnectStayDisabledAtLoadForTypesThreeAndSix) {
+    for (int32_t type : {3, 6}) {
+        auto txm = Silent(type, 5, 2, type == 3 ? "1200,n,8,1" : "4800,n,8,1", 1, "T");
+        Edit(txm, [](User& user) {
+            EXPECT_FALSE(Check(user, "chkTag").Enabled());
+            EXPECT_FALSE(Button(user, "cmdQuennetConnect").Enabled());
+            Cancel(user);
+        });
+    }
+}
+
+TEST_F(DialogLoad, ValuesOutsideTheirListsSelectNothing) {
+    auto txm = Silent(1, 5, 12, "4800,n,8,1", 5, "Far");
+    Edit(txm, [](User& user) {
+        EXPECT_EQ(List(user, "cmbPort").ListIndex(), -1);
+        EXPECT_EQ(List(user, "cmbProtocol").ListIndex(), -1);
+        EXPECT_EQ(List(user, "cmbType").ListIndex(), 0);
+        Confirm(user);
+    });
+    EXPECT_EQ(txm->ComPort(), 12);
+    EXPECT_EQ(txm->Protocol(), 5);
+
+    // Type 7 has no rule: the address box and the settings list are left as they are.
+    auto seventh = vq::Product().CreateTransmitter();
+    seventh->SetServer(m_Txms.Servers().At(1));
+    seventh->SetTxmType(7);
+    seventh->SetAddress(33);
+    Edit(seventh, [](User& user) {
+        EXPECT_EQ(List(user, "cmbType").ListIndex(), -1);
+        EXPECT_EQ(Box(user, "txtAddress").Text(), "");
+        EXPECT_EQ(List(user, "cmbSettings").ListCount(), 0);
+        EXPECT_EQ(List(user, "cmbVersion").ListIndex(), -1);
+        Cancel(user);
+    });
+    EXPECT_TRUE(m_World->Messages.empty());
+}
+
+TEST_F(DialogLoad, ThePointerShowsTheLoadAsBusy) {
+    auto txm = Silent(1, 5, 2, "4800,n,8,1", 1, "Boiler");
+    std::vector<int16_t> pointers;
+    auto token = vq::ui::Screen::OnMousePointerChanged().Connect(
+        [&](int16_t pointer) { pointers.push_back(pointer); });
+    Edit(txm, [](User& user) {
+        EXPECT_EQ(vq::ui::Screen::MousePointer(), 0);
+        Cancel(user);
+    });
+    EXPECT_EQ(pointers, (std::vector<int16_t>{13, 0}));
+}
+
+TEST_F(DialogLoad, TabWalksTheControlsInTheTableOrder) {
+    auto txm = Silent(4, 5, 2, "4800,n,8,1", 1, "Vestra");
+    Edit(txm, [](User& user) {
+        user.Choose("cmbType", "Quorra");  // enables Auto Connect, disables the tag
+        user.Focus("txtName");
+        Strings order;
+        for (int i = 0; i < 12; ++i) {
+            order.push_back(user.Window().ActiveControl()->Name());
+            user.Tab();
+        }
+        EXPECT_EQ(order, (Strings{"txtName", "txtAddress", "cmbType", "cmbVersion", "cmbPort",
+                                  "cmbSettings", "cmbProtocol", "txtHistory", "chkAllBaudRate",
+                                  "cmdOK", "cmdCancel", "cmdQuennetConnect"}));
+        const vq::ui::Form& form = user.Window();
+        EXPECT_EQ(form.ClientWidth(), 6030);
+        EXPECT_EQ(form.ClientHeight(), 5460);
+        EXPECT_FALSE(form.Style().MinButton || form.Style().MaxButton ||
+                     form.Style().ShowInTaskbar);
+        const auto& version = List(user, "cmbVersion");
+        EXPECT_EQ(version.Container(), form.Find("fraMisc", 0));
+        EXPECT_EQ(version.Layout().Top, 1320);
+        EXPECT_EQ(form.Find("lblMisc", 6)->Layout().Top, 1020);
+        EXPECT_EQ(form.Find("lblMisc", 6)->Container(), form.Find("fraMisc", 1));
+        EXPECT_TRUE(Button(user, "cmdCancel").IsCancel());
+        Cancel(user);
+    });
+}
+
+TEST_F(DialogLoad, AFailingOutsideCallIsShownOnceAndTheDialogStaysUsable) {
+    auto bare = vq::Product().CreateTransmitter();  // no device server
+    bare->SetTxmType(1);
+    bare->SetAddress(4);
+    Edit(bare, [](User& user) {
+        EXPECT_EQ(List(user, "cmbProtocol").ListCount(), 0);
+        EXPECT_EQ(List(user, "cmbType").ListCount(), 6);
+        EXPECT_EQ(List(user, "cmbVersion").ListCount(), 3);
+        EXPECT_EQ(Box(user, "txtAddress").Text(), "4");
+        user.Focus("txtAddress");
+        user.Type("7");
+        user.PressEnter();
+        EXPECT_EQ(Box(user, "txtAddress").Text(), "7");
+        Cancel(user);
+    });
+    ASSERT_EQ(m_World->Messages.size(), 1u);
+    EXPECT_EQ(m_World->Messages[0].Prompt, "The transmitter has no device server");
+    EXPECT_EQ(m_World->Messages[0].Style, 16);
+    EXPECT_EQ(m_World->Messages[0].Title, "Transmitter properties");
+    EXPECT_EQ(m_World->Messages[0].Owner, nullptr);
+}
+
+TEST_F(DialogLoad, AnUnreadableSettingsFileIsReportedAndTheFinalUnloadFails) {
+    auto txm = Silent(1, 5, 2, "4800,n,8,1", 1, "Boiler");
+    m_World->SettingsFilePath = "";
+    EXPECT_THROW(Edit(txm,
+                      [](User& user) {
+                          EXPECT_EQ(List(user, "cmbType").ListIndex(), 0);
+                          EXPECT_EQ(Box(user, "txtName").Text(), "Boiler");
+                          Cancel(user);
+                      }),
+                 vq::Failure)
+        << "the unload that stores the settings lets its failure reach Edit";
+    EXPECT_EQ(Prompts(), (Strings{"No settings file name was given"}));
+}
+
+TEST_F(DialogLoad, StoredCheckBoxValuesAreReadThroughTheIntegerConversion) {
+    auto txm = Silent(4, 5, 2, "4800,n,8,1", 1, "Vestra");
+    struct Case {
+        std::string autoName, autoSearch;
+        int16_t tag, allRates;
+        std::size_t messages;
+    };
+    for (const Case& c :
+         {Case{"2", "1", 2, 1, 0}, Case{"abc", "", 0, 0, 0}, Case{" 1 ", "5", 1, 0, 1}}) {
+        SCOPED_TRACE("AutoName \"" + c.autoName + "\", AutoSearch \"" + c.autoSearch + "\"");
+        Store("AutoName", c.autoName);
+        Store("AutoSearch", c.autoSearch);
+        m_World->Messages.clear();
+        Edit(txm, [&](User& user) {
+            EXPECT_EQ(Check(user, "chkTag").Value(), c.tag);
+            EXPECT_EQ(Check(user, "chkAllBaudRate").Value(), c.allRates);
+            Cancel(user);
+        });
+        EXPECT_EQ(m_World->Messages.size(), c.messages) << "a value no check box takes is reported";
+    }
+}
+
+TEST_F(DialogLoad, AMissingTransmitterOrCollectionShowsNothing) {
+    EXPECT_EQ(m_Txms.Edit(nullptr), VbFalse);
+    auto txm = Silent(1, 5, 2, "4800,n,8,1", 1, "Boiler");
+    EXPECT_EQ(vq::ShowTxmDialog(txm, nullptr, VbTrue), VbFalse);
+    EXPECT_TRUE(m_Windows->Shown().empty());
+}
+
+}  // namespace
+}  // namespace dialogtest

@@ -13,8 +13,12 @@ namespace {
 constexpr int64_t kLow = -32768;
 constexpr int64_t kHigh = 32767;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 [[noreturn]] void NotANumber(const std::string& text) {
     throw vq::Failure(vq::Codes::TypeMismatch,
@@ -86,13 +90,17 @@ int16_t FromNumber(double number, const vq::Value& value) {
 
 int16_t ToInteger(const vq::Value& value) {
     switch (value.GetKind()) {
-        case vq::Value::Kind::Text: return FromText(value.Text());
-        case vq::Value::Kind::Empty: return 0;
-        case vq::Value::Kind::Boolean: return value.Boolean().Value;
+        case vq::Value::Kind::Text:
+            return FromText(value.Text());
+        case vq::Value::Kind::Empty:
+            return 0;
+        case vq::Value::Kind::Boolean:
+            return value.Boolean().Value;
         case vq::Value::Kind::Integer:
             if (value.Integer() < kLow || value.Integer() > kHigh) OutOfRange(value.Describe());
             return static_cast<int16_t>(value.Integer());
-        case vq::Value::Kind::Real: return FromNumber(value.Real(), value);
+        case vq::Value::Kind::Real:
+            return FromNumber(value.Real(), value);
         case vq::Value::Kind::Null:
             throw vq::Failure(vq::Codes::InvalidUseOfNull, "Null cannot be converted to a number");
         default:

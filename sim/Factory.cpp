@@ -6,25 +6,31 @@
 namespace sim {
 
 Factory::Factory(std::shared_ptr<World> world) : m_World(std::move(world)) {
-    if (!m_World) throw vq::Failure(vq::Codes::ObjectRequired, "The simulated product needs a world");
+    if (!m_World)
+        throw vq::Failure(vq::Codes::ObjectRequired, "The simulated product needs a world");
 }
 
 vq::TransmitterRef Factory::CreateTransmitter() {
     if (m_World->CannotCreateTransmitter)
-        throw vq::Failure(vq::Codes::CannotCreateObject, "ActiveX component can't create object: "
-                                                         "the transmitter class is not available");
+        throw vq::Failure(vq::Codes::CannotCreateObject,
+                          "ActiveX component can't create object: "
+                          "the transmitter class is not available");
     auto txm = std::make_shared<sim::Transmitter>(m_World);
     m_World->m_Transmitters.push_back(txm);
     return txm;
 }
 
-vq::CommandRef Factory::CreateCommand() { return std::make_shared<sim::Command>(); }
+vq::CommandRef Factory::CreateCommand() {
+    return std::make_shared<sim::Command>();
+}
 
 std::shared_ptr<vq::PathSplitter> Factory::CreatePathSplitter() {
     return std::make_shared<sim::PathSplitter>();
 }
 
-std::shared_ptr<vq::ConfigChooser> Factory::ConfigChooser() { return m_World->m_Chooser; }
+std::shared_ptr<vq::ConfigChooser> Factory::ConfigChooser() {
+    return m_World->m_Chooser;
+}
 
 vq::DeviceServerRef Factory::CreateDeviceServer(int32_t family) {
     const FamilySetup& setup = m_World->Family(family);
@@ -38,6 +44,8 @@ vq::DeviceServerRef Factory::CreateDeviceServer(int32_t family) {
     return server;
 }
 
-std::shared_ptr<vq::SharedService> Factory::Service() { return m_World->m_Service; }
+std::shared_ptr<vq::SharedService> Factory::Service() {
+    return m_World->m_Service;
+}
 
 }  // namespace sim

@@ -10,7 +10,7 @@
 namespace sim {
 
 class Factory : public vq::ProductFactory {
-public:
+  public:
     explicit Factory(std::shared_ptr<World> world);
 
     /// A new transmitter; throws vq::Failure when the world says it cannot be created.
@@ -26,7 +26,7 @@ public:
 
     World& GetWorld() const { return *m_World; }
 
-private:
+  private:
     std::shared_ptr<World> m_World;
 };
 

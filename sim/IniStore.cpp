@@ -80,7 +80,7 @@ std::string UniqueSuffix() {
 }  // namespace
 
 struct IniStore::Document {
-    bool Valid = false;     // the fields below describe the file as it was last seen
+    bool Valid = false;  // the fields below describe the file as it was last seen
     bool Exists = false;
     bool Readable = true;
     std::uintmax_t Size = 0;
@@ -154,12 +154,14 @@ void IniStore::CheckKeyName(const std::string& key) {
     if (key.empty())
         throw vq::Failure(vq::Codes::InvalidProcedureCall, "A settings key needs a name");
     if (key.find('=') != std::string::npos || HasLineBreak(key))
-        throw vq::Failure(vq::Codes::InvalidProcedureCall,
-                          "The key \"" + key + "\" cannot be stored: it contains \"=\" or a line break");
+        throw vq::Failure(
+            vq::Codes::InvalidProcedureCall,
+            "The key \"" + key + "\" cannot be stored: it contains \"=\" or a line break");
     if (key[0] == '[' || key[0] == ';')
-        throw vq::Failure(vq::Codes::InvalidProcedureCall,
-                          "The key \"" + key +
-                              "\" cannot be stored: a line starting with \"[\" or \";\" is not a key");
+        throw vq::Failure(
+            vq::Codes::InvalidProcedureCall,
+            "The key \"" + key +
+                "\" cannot be stored: a line starting with \"[\" or \";\" is not a key");
 }
 
 void IniStore::CheckValue(const std::string& value) {

@@ -29,7 +29,7 @@
 namespace sim {
 
 class IniStore {
-public:
+  public:
     IniStore();
     ~IniStore();
     IniStore(const IniStore&) = delete;
@@ -70,7 +70,7 @@ public:
     /// Forgets every cached file.
     void Forget();
 
-private:
+  private:
     struct Document;
     Document& Load(const std::filesystem::path& file);
     bool Rewrite(const std::filesystem::path& file, Document& doc);

@@ -17,7 +17,7 @@ namespace sim {
 /// A stand-in for an outside object that the core only passes on (the host's comMisc,
 /// comModem and ActiveHART1, a port history, a window owner), known by its name.
 class NamedObject : public vq::PassThrough {
-public:
+  public:
     explicit NamedObject(std::string name) : Name(std::move(name)) {}
     std::string Name;
 };
@@ -29,7 +29,7 @@ std::string NameOf(const vq::PassThroughRef& object);
 /// those names. A name in Lacks makes its member throw, as a late-bound call to a member
 /// the object does not have does.
 class HostObject : public vq::HostObject {
-public:
+  public:
     HostObject();
     vq::PassThroughRef ComMisc() override { return Member("comMisc", Misc); }
     vq::PassThroughRef ComModem() override { return Member("comModem", Modem); }
@@ -38,14 +38,14 @@ public:
     std::set<std::string> Lacks;
     std::shared_ptr<NamedObject> Misc, Modem, Hart;
 
-private:
+  private:
     vq::PassThroughRef Member(const std::string& name, const vq::PassThroughRef& object) const;
 };
 
 /// An attachment a test hangs on a transmitter: counts its Detach calls, can be made to fail,
 /// and can run a test's action while it detaches.
 class Attachment : public vq::Attachment {
-public:
+  public:
     void Detach() override;
     int32_t DetachCount = 0;
     bool FailOnDetach = false;
@@ -54,7 +54,7 @@ public:
 
 /// A command object: PrepareCommand gives it its key, a successful SendCommand its replies.
 class Command : public vq::Command {
-public:
+  public:
     /// Throws vq::Failure when there is no reply at that index.
     vq::Value ReplyValue(int32_t index) override;
     std::string Key;  // "" until prepared
@@ -62,7 +62,7 @@ public:
 };
 
 class Transmitter : public vq::Transmitter, public std::enable_shared_from_this<Transmitter> {
-public:
+  public:
     explicit Transmitter(std::shared_ptr<World> world);
 
     int32_t TxmType() override { return m_TxmType; }
@@ -112,7 +112,7 @@ public:
     /// "Server=Zandor", "Parent=Nothing", "Connect(-1)", "SendCommand(223, 0, 0)", ...
     const std::vector<std::string>& Log() const { return m_Log; }
 
-private:
+  private:
     const Instrument* Answering() const;
 
     std::shared_ptr<World> m_World;
@@ -134,7 +134,7 @@ private:
 };
 
 class DeviceServer : public vq::DeviceServer {
-public:
+  public:
     DeviceServer(std::shared_ptr<World> world, int32_t family);
     int32_t Family() const { return m_Family; }
 
@@ -161,7 +161,7 @@ public:
     std::vector<std::string> LoadSettingsNames;
     std::vector<InstallCommCall> InstallCommCalls;
 
-private:
+  private:
     vq::Value Answer(Outcome outcome, const std::string& call) const;
 
     std::shared_ptr<World> m_World;
@@ -174,7 +174,7 @@ private:
 /// cannot change while the port is open. Family 3: a port number whose every change sets the
 /// error value (non-zero when the port is held, else 0). Members of the other kind throw.
 class PortObject : public vq::PortObject {
-public:
+  public:
     PortObject(World& world, int32_t family);
 
     int16_t PortNumber() override;
@@ -193,7 +193,7 @@ public:
     bool IsOpen = false;
     int32_t Error = 0;
 
-private:
+  private:
     void Expect(bool hart, const std::string& member) const;
     void SetHartPort(int16_t port);
 
@@ -202,7 +202,7 @@ private:
 };
 
 class Registry : public vq::TransmitterRegistry {
-public:
+  public:
     explicit Registry(World& world) : m_World(world) {}
     void TypeInstalled(const std::string& typeName) override;
     void TxmAdded(const vq::TransmitterRef& txm) override;
@@ -217,7 +217,7 @@ public:
     void RaiseTimeOut();
     void RaiseTxmConnected(vq::TransmitterRef txm);
 
-private:
+  private:
     World& m_World;
     vq::Signal<std::string&> m_AutoConnet;
     vq::Signal<> m_TimeOut;
@@ -225,7 +225,7 @@ private:
 };
 
 class Language : public vq::LanguageObject {
-public:
+  public:
     int32_t LanguageIndex() override { return m_LanguageIndex; }
     /// Stores the index and raises OnLanguageChange with it.
     void SetLanguageIndex(int32_t index);
@@ -234,7 +234,7 @@ public:
     std::string ResourcesText() override;
     vq::Signal<int32_t>& OnLanguageChange() override { return m_OnLanguageChange; }
 
-private:
+  private:
     int32_t m_LanguageIndex = 1;
     vq::Signal<int32_t> m_OnLanguageChange;
 };
@@ -242,7 +242,7 @@ private:
 /// Splits a full name at its last "\" or "/" and composes Folder, SubFolder and FileName with
 /// the separator the folder uses (the platform's when it has none), never doubling one.
 class PathSplitter : public vq::PathSplitter {
-public:
+  public:
     void SetFullName(const std::string& fullName) override;
     std::string FullName() override;
     std::string Folder() override { return m_Folder; }
@@ -254,7 +254,7 @@ public:
     static std::string Compose(const std::string& folder, const std::string& subFolder,
                                const std::string& fileName);
 
-private:
+  private:
     std::string m_Folder;
     std::string m_SubFolder;
     std::string m_FileName;
@@ -263,7 +263,7 @@ private:
 /// The configuration chooser: records its calls in the world's ChooserLog and reports the
 /// world's ChooserAnswer (also written into Run's file-name argument when not empty).
 class Chooser : public vq::ConfigChooser {
-public:
+  public:
     explicit Chooser(World& world) : m_World(world) {}
     void SetTxm(const vq::TransmitterRef& txm) override;
     void Run(int32_t mode, std::string& fileName, int32_t flags, int32_t owner) override;
@@ -273,7 +273,7 @@ public:
 
     std::weak_ptr<vq::Transmitter> Txm;
 
-private:
+  private:
     World& m_World;
     std::string m_Chosen;
 };
@@ -281,7 +281,7 @@ private:
 /// The shared service, with settings in real INI files (see IniStore). Relative file names
 /// are taken relative to the world's folder.
 class Service : public vq::SharedService {
-public:
+  public:
     explicit Service(World& world) : m_World(world) {}
     std::string SettingsFilePath() override { return m_World.SettingsFilePath; }
     std::string ReadSetting(const std::string& file, const std::string& section,
@@ -307,7 +307,7 @@ public:
     std::shared_ptr<vq::TransmitterRegistry> Registry() override;
     std::shared_ptr<vq::PathSplitter> PathSplitter() override;
 
-private:
+  private:
     World& m_World;
 };
 

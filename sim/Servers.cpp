@@ -25,8 +25,9 @@ void CheckArgument(const vq::PassThroughRef& object, const std::string& expected
                    const std::string& server) {
     const auto* named = dynamic_cast<const NamedObject*>(object.get());
     if (named != nullptr && named->Name != expected)
-        throw vq::Failure(vq::Codes::TypeMismatch, server + ".InstallComm was given " + named->Name +
-                                                       " where " + expected + " belongs");
+        throw vq::Failure(
+            vq::Codes::TypeMismatch,
+            server + ".InstallComm was given " + named->Name + " where " + expected + " belongs");
 }
 
 }  // namespace
@@ -49,13 +50,18 @@ DeviceServer::DeviceServer(std::shared_ptr<World> world, int32_t family)
     m_World->Family(family);  // checks the number
 }
 
-std::string DeviceServer::TypeName() { return m_World->Family(m_Family).TypeName; }
+std::string DeviceServer::TypeName() {
+    return m_World->Family(m_Family).TypeName;
+}
 
 vq::Value DeviceServer::Answer(Outcome outcome, const std::string& call) const {
     switch (outcome) {
-        case Outcome::Succeed: return vq::Value(vq::VbTrue);
-        case Outcome::Refuse: return vq::Value(vq::VbFalse);
-        case Outcome::Fail: break;
+        case Outcome::Succeed:
+            return vq::Value(vq::VbTrue);
+        case Outcome::Refuse:
+            return vq::Value(vq::VbFalse);
+        case Outcome::Fail:
+            break;
     }
     throw vq::Failure(vq::Codes::Fail, m_World->Family(m_Family).TypeName + "." + call + " failed");
 }
@@ -103,21 +109,26 @@ vq::Value DeviceServer::InstallComm(const vq::PassThroughRef& activeHart,
     return vq::Value(vq::VbTrue);
 }
 
-std::vector<std::string> DeviceServer::Protocols() { return m_World->Family(m_Family).Protocols; }
+std::vector<std::string> DeviceServer::Protocols() {
+    return m_World->Family(m_Family).Protocols;
+}
 
 std::shared_ptr<vq::PortObject> DeviceServer::GetComObject() {
     if (m_World->Family(m_Family).NoPortObject) return nullptr;
     return m_World->Port(m_Family);
 }
 
-void DeviceServer::RaiseUnitSynchronized(std::string info) { m_OnUnitSychronized.Raise(info); }
+void DeviceServer::RaiseUnitSynchronized(std::string info) {
+    m_OnUnitSychronized.Raise(info);
+}
 
 // ---- Port objects
 
 PortObject::PortObject(World& world, int32_t family) : m_World(world), m_Family(family) {}
 
 void PortObject::Expect(bool hart, const std::string& member) const {
-    if ((m_Family == 3) != hart) MissingMember("The port object of family " + std::to_string(m_Family), member);
+    if ((m_Family == 3) != hart)
+        MissingMember("The port object of family " + std::to_string(m_Family), member);
 }
 
 int16_t PortObject::PortNumber() {
@@ -129,8 +140,12 @@ int16_t PortObject::PortNumber() {
 void PortObject::SetPortNumber(int16_t port) {
     Calls.push_back("SetPortNumber(" + std::to_string(port) + ")");
     Expect(false, "PortNumber");
-    if (IsOpen) throw vq::Failure(vq::Codes::Fail, "Port already open: close it before changing the port number");
-    if (port < 1) throw vq::Failure(vq::Codes::InvalidProcedureCall, "Invalid port number " + std::to_string(port));
+    if (IsOpen)
+        throw vq::Failure(vq::Codes::Fail,
+                          "Port already open: close it before changing the port number");
+    if (port < 1)
+        throw vq::Failure(vq::Codes::InvalidProcedureCall,
+                          "Invalid port number " + std::to_string(port));
     Number = port;
 }
 

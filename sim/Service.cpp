@@ -12,7 +12,9 @@ namespace sim {
 
 namespace {
 
-std::string TxmText(const vq::TransmitterRef& txm) { return txm ? txm->Name() : "Nothing"; }
+std::string TxmText(const vq::TransmitterRef& txm) {
+    return txm ? txm->Name() : "Nothing";
+}
 
 // Reads "left,top,width,height,state": five whole numbers, nothing else.
 bool ParsePlacement(const std::string& text, int32_t (&values)[5]) {
@@ -46,7 +48,9 @@ void Service::ClearSection(const std::string& file, const std::string& section) 
     m_World.Ini().ClearSection(m_World.Resolve(file), section);
 }
 
-int16_t Service::ToInteger(const vq::Value& value) { return sim::ToInteger(value); }
+int16_t Service::ToInteger(const vq::Value& value) {
+    return sim::ToInteger(value);
+}
 
 vq::Value Service::RestorePlacement(vq::PlacementWindow& window, const std::string& file,
                                     const std::string& section, const std::string& key) {
@@ -88,44 +92,42 @@ std::string Service::ServerSettingName(int32_t family) {
     return m_World.Family(family).SettingName;
 }
 
-std::shared_ptr<vq::LanguageObject> Service::Language() { return m_World.m_Language; }
+std::shared_ptr<vq::LanguageObject> Service::Language() {
+    return m_World.m_Language;
+}
 
-std::shared_ptr<vq::TransmitterRegistry> Service::Registry() { return m_World.m_Registry; }
+std::shared_ptr<vq::TransmitterRegistry> Service::Registry() {
+    return m_World.m_Registry;
+}
 
-std::shared_ptr<vq::PathSplitter> Service::PathSplitter() { return m_World.m_Splitter; }
+std::shared_ptr<vq::PathSplitter> Service::PathSplitter() {
+    return m_World.m_Splitter;
+}
 
 // ---- Registry
 
 void Registry::TypeInstalled(const std::string& typeName) {
-    RegistryCall call;
-    call.Call = RegistryCall::Kind::TypeInstalled;
-    call.Text = "TypeInstalled(" + typeName + ")";
-    call.TypeName = typeName;
-    m_World.RegistryCalls.push_back(std::move(call));
+    m_World.RegistryCalls.push_back({.Call = RegistryCall::Kind::TypeInstalled,
+                                     .Text = "TypeInstalled(" + typeName + ")",
+                                     .TypeName = typeName});
 }
 
 void Registry::TxmAdded(const vq::TransmitterRef& txm) {
-    RegistryCall call;
-    call.Call = RegistryCall::Kind::TxmAdded;
-    call.Text = "TxmAdded(" + TxmText(txm) + ")";
-    call.Txm = txm;
-    m_World.RegistryCalls.push_back(std::move(call));
+    m_World.RegistryCalls.push_back({.Call = RegistryCall::Kind::TxmAdded,
+                                     .Text = "TxmAdded(" + TxmText(txm) + ")",
+                                     .Txm = txm});
 }
 
 void Registry::TxmRemoved(int16_t formerIndex) {
-    RegistryCall call;
-    call.Call = RegistryCall::Kind::TxmRemoved;
-    call.Text = "TxmRemoved(" + std::to_string(formerIndex) + ")";
-    call.FormerIndex = formerIndex;
-    m_World.RegistryCalls.push_back(std::move(call));
+    m_World.RegistryCalls.push_back({.Call = RegistryCall::Kind::TxmRemoved,
+                                     .Text = "TxmRemoved(" + std::to_string(formerIndex) + ")",
+                                     .FormerIndex = formerIndex});
 }
 
 void Registry::TxmActivated(const vq::TransmitterRef& txm) {
-    RegistryCall call;
-    call.Call = RegistryCall::Kind::TxmActivated;
-    call.Text = "TxmActivated(" + TxmText(txm) + ")";
-    call.Txm = txm;
-    m_World.RegistryCalls.push_back(std::move(call));
+    m_World.RegistryCalls.push_back({.Call = RegistryCall::Kind::TxmActivated,
+                                     .Text = "TxmActivated(" + TxmText(txm) + ")",
+                                     .Txm = txm});
 }
 
 void Registry::RaiseAutoConnet(std::string settings) {
@@ -171,7 +173,9 @@ void PathSplitter::SetFullName(const std::string& fullName) {
     m_FileName = fullName.substr(at + 1);
 }
 
-std::string PathSplitter::FullName() { return Compose(m_Folder, m_SubFolder, m_FileName); }
+std::string PathSplitter::FullName() {
+    return Compose(m_Folder, m_SubFolder, m_FileName);
+}
 
 std::string PathSplitter::Compose(const std::string& folder, const std::string& subFolder,
                                   const std::string& fileName) {

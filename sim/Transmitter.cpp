@@ -13,7 +13,7 @@ const char* const kDefinedSettings[] = {"4800,n,8,1", "1200,n,8,1", "2400,n,8,1"
 const char* const kTagCommand = "223";
 
 class CommandDefinition : public vq::CommandDefinition {
-public:
+  public:
     CommandDefinition(std::shared_ptr<World> world, std::string key)
         : m_World(std::move(world)), m_Key(std::move(key)) {}
 
@@ -30,13 +30,13 @@ public:
         own->Replies.clear();
     }
 
-private:
+  private:
     std::shared_ptr<World> m_World;
     std::string m_Key;
 };
 
 class DeviceInfo : public vq::DeviceInfo {
-public:
+  public:
     DeviceInfo(std::shared_ptr<World> world, int32_t txmType)
         : m_World(std::move(world)), m_TxmType(txmType) {}
 
@@ -50,12 +50,22 @@ public:
         return std::make_shared<CommandDefinition>(m_World, key);
     }
 
-private:
+  private:
     std::shared_ptr<World> m_World;
     int32_t m_TxmType;
 };
 
-std::string Flag(vq::VbBool b) { return std::to_string(b.Value); }
+// Stores a property and records the put as "Name=shown".
+template <class T>
+void Put(std::vector<std::string>& log, T& field, const T& value, const char* name,
+         const std::string& shown) {
+    field = value;
+    log.push_back(std::string(name) + "=" + shown);
+}
+
+std::string Flag(vq::VbBool b) {
+    return std::to_string(b.Value);
+}
 
 }  // namespace
 
@@ -73,79 +83,68 @@ void Attachment::Detach() {
 
 vq::Value Command::ReplyValue(int32_t index) {
     if (index < 1 || index > static_cast<int32_t>(Replies.size()))
-        throw vq::Failure(vq::Codes::SubscriptOutOfRange,
-                          "The command has no reply value " + std::to_string(index) + " (it has " +
-                              std::to_string(Replies.size()) + ")");
+        throw vq::Failure(vq::Codes::SubscriptOutOfRange, "The command has no reply value " +
+                                                              std::to_string(index) + " (it has " +
+                                                              std::to_string(Replies.size()) + ")");
     return Replies[static_cast<std::size_t>(index - 1)];
 }
 
 Transmitter::Transmitter(std::shared_ptr<World> world) : m_World(std::move(world)) {}
 
 void Transmitter::SetTxmType(int32_t type) {
-    m_TxmType = type;
-    m_Log.push_back("TxmType=" + std::to_string(type));
+    Put(m_Log, m_TxmType, type, "TxmType", std::to_string(type));
 }
 
 void Transmitter::SetAddress(int16_t address) {
-    m_Address = address;
-    m_Log.push_back("Address=" + std::to_string(address));
+    Put(m_Log, m_Address, address, "Address", std::to_string(address));
 }
 
 void Transmitter::SetComPort(int16_t port) {
-    m_ComPort = port;
-    m_Log.push_back("ComPort=" + std::to_string(port));
+    Put(m_Log, m_ComPort, port, "ComPort", std::to_string(port));
 }
 
 void Transmitter::SetComSettings(const std::string& settings) {
-    m_ComSettings = settings;
-    m_Log.push_back("ComSettings=" + settings);
+    Put(m_Log, m_ComSettings, settings, "ComSettings", settings);
 }
 
 void Transmitter::SetProtocol(int32_t protocol) {
-    m_Protocol = protocol;
-    m_Log.push_back("Protocol=" + std::to_string(protocol));
+    Put(m_Log, m_Protocol, protocol, "Protocol", std::to_string(protocol));
 }
 
 void Transmitter::SetName(const std::string& name) {
-    m_Name = name;
-    m_Log.push_back("Name=" + name);
+    Put(m_Log, m_Name, name, "Name", name);
 }
 
 void Transmitter::SetVersion(const std::string& version) {
-    m_Version = version;
-    m_Log.push_back("Version=" + version);
+    Put(m_Log, m_Version, version, "Version", version);
 }
 
-std::string Transmitter::TypeText() { return m_Server ? m_Server->TypeName() : ""; }
+std::string Transmitter::TypeText() {
+    return m_Server ? m_Server->TypeName() : "";
+}
 
 void Transmitter::SetServer(const vq::DeviceServerRef& server) {
-    m_Server = server;
-    m_Log.push_back("Server=" + (server ? server->TypeName() : std::string("Nothing")));
+    Put(m_Log, m_Server, server, "Server", (server ? server->TypeName() : std::string("Nothing")));
 }
 
 void Transmitter::SetParent(const vq::PassThroughRef& parent) {
-    m_Parent = parent;
-    m_Log.push_back("Parent=" + NameOf(parent));
+    Put(m_Log, m_Parent, parent, "Parent", NameOf(parent));
 }
 
 void Transmitter::SetIndex(int16_t index) {
-    m_Index = index;
-    m_Log.push_back("Index=" + std::to_string(index));
+    Put(m_Log, m_Index, index, "Index", std::to_string(index));
 }
 
 void Transmitter::SetOffLine(vq::VbBool offLine) {
-    m_OffLine = offLine;
-    m_Log.push_back("OffLine=" + Flag(offLine));
+    Put(m_Log, m_OffLine, offLine, "OffLine", Flag(offLine));
 }
 
 void Transmitter::SetHistorian(int32_t historian) {
-    m_Historian = historian;
-    m_Log.push_back("Historian=" + std::to_string(historian));
+    Put(m_Log, m_Historian, historian, "Historian", std::to_string(historian));
 }
 
 void Transmitter::SetConnected(vq::VbBool connected) {
-    m_Connected = connected;
-    m_Log.push_back("Connected=" + Flag(connected));
+    Put(m_Log, m_Connected, connected, "Connected", Flag(connected));
 }
 
 const Instrument* Transmitter::Answering() const {
@@ -179,8 +178,8 @@ std::string Transmitter::Describe(int32_t) {
     const std::string type = TypeText();
     const std::string port =
         m_ComPort == 9 ? std::string("the modem connection") : "COM" + std::to_string(m_ComPort);
-    return (type.empty() ? "Type " + std::to_string(m_TxmType) : type) + " transmitter at address " +
-           std::to_string(m_Address) + " on " + port;
+    return (type.empty() ? "Type " + std::to_string(m_TxmType) : type) +
+           " transmitter at address " + std::to_string(m_Address) + " on " + port;
 }
 
 std::shared_ptr<vq::DeviceInfo> Transmitter::DeviceInfo() {

@@ -42,8 +42,10 @@ World::World(fs::path folder) : m_Folder(std::move(folder)) {
     DefaultFolder = m_Folder.string();
     Strings = {{200, "OK"}, {208, "Transmitters"}};
 
-    m_Families[1] = MakeFamily("Zandor", {"Zandor ASCII", "Zandor Binary"}, {"V1.00", "V1.10", "V2.00"});
-    m_Families[2] = MakeFamily("Pellix", {"Pellix Standard", "Pellix Extended"}, {"P-100", "P-200"});
+    m_Families[1] =
+        MakeFamily("Zandor", {"Zandor ASCII", "Zandor Binary"}, {"V1.00", "V1.10", "V2.00"});
+    m_Families[2] =
+        MakeFamily("Pellix", {"Pellix Standard", "Pellix Extended"}, {"P-100", "P-200"});
     m_Families[3] = MakeFamily("Quorra", {"HART"}, {"Rev 5", "Rev 6", "Rev 7"});
     m_Families[4] = MakeFamily("Vestra", {"Vestra Modbus", "Vestra ASCII", "Vestra Fast"},
                                {"VX1", "VX2", "VX3"});
@@ -130,8 +132,8 @@ ScratchFolder::ScratchFolder(const std::string& prefix) {
     static std::atomic<unsigned> counter{0};
     const auto ticks = std::chrono::system_clock::now().time_since_epoch().count();
     for (;;) {
-        m_Path = fs::temp_directory_path() /
-                 (prefix + "-" + std::to_string(ticks % 100000000) + "-" + std::to_string(++counter));
+        m_Path = fs::temp_directory_path() / (prefix + "-" + std::to_string(ticks % 100000000) +
+                                              "-" + std::to_string(++counter));
         if (fs::create_directories(m_Path)) break;
     }
 }

@@ -89,7 +89,7 @@ struct RegistryCall {
 };
 
 class World {
-public:
+  public:
     /// A world whose files live in folder (created when missing).
     explicit World(std::filesystem::path folder);
     ~World();
@@ -165,7 +165,7 @@ public:
     /// A settings or chooser file name made absolute against the folder.
     std::filesystem::path Resolve(const std::string& file) const;
 
-private:
+  private:
     friend class sim::Factory;
     friend class sim::Service;
 
@@ -187,14 +187,14 @@ private:
 /// A fresh folder under the system's temporary folder, removed with everything in it when the
 /// object dies.
 class ScratchFolder {
-public:
+  public:
     explicit ScratchFolder(const std::string& prefix = "vq-sim");
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
     const std::filesystem::path& Path() const { return m_Path; }
 
-private:
+  private:
     std::filesystem::path m_Path;
 };
 

@@ -12,12 +12,14 @@ using vq::Value;
 
 TEST(Conversion, AcceptedTextsAndNumbers) {
     const std::pair<const char*, int16_t> texts[] = {
-        {"0", 0},          {"007", 7},         {" -5 ", -5},       {"+12", 12},
-        {"\t42\t", 42},    {"2.5", 2},         {"3.5", 4},         {"-2.5", -2},
-        {"-3.5", -4},      {"2.4999", 2},      {"2.5000001", 3},   {"2.50000", 2},
-        {"0.5", 0},        {"1.5", 2},         {".5", 0},          {"7.", 7},
-        {"32767", 32767},  {"-32768", -32768}, {"32767.4", 32767}, {"-32768.5", -32768},
-        {"0000000000012", 12}, {"-0", 0}};
+        {"0", 0},           {"007", 7},           {" -5 ", -5},
+        {"+12", 12},        {"\t42\t", 42},       {"2.5", 2},
+        {"3.5", 4},         {"-2.5", -2},         {"-3.5", -4},
+        {"2.4999", 2},      {"2.5000001", 3},     {"2.50000", 2},
+        {"0.5", 0},         {"1.5", 2},           {".5", 0},
+        {"7.", 7},          {"32767", 32767},     {"-32768", -32768},
+        {"32767.4", 32767}, {"-32768.5", -32768}, {"0000000000012", 12},
+        {"-0", 0}};
     for (const auto& [text, expected] : texts) EXPECT_EQ(ToInteger(Value(text)), expected) << text;
 
     EXPECT_EQ(ToInteger(Value(12)), 12);
@@ -28,7 +30,8 @@ TEST(Conversion, AcceptedTextsAndNumbers) {
 }
 
 TEST(Conversion, RefusedTextsAndNumbersFailWithTheirReason) {
-    const char* notNumbers[] = {"", " ", "abc", "1e3", "0x10", "12abc", "1,5", "- 5", "+", ".", "1.2.3", "--1"};
+    const char* notNumbers[] = {"",    " ",   "abc", "1e3", "0x10",  "12abc",
+                                "1,5", "- 5", "+",   ".",   "1.2.3", "--1"};
     for (const char* text : notNumbers) {
         try {
             ToInteger(Value(text));
@@ -38,8 +41,9 @@ TEST(Conversion, RefusedTextsAndNumbersFailWithTheirReason) {
             EXPECT_NE(failure.Description().find("not a whole number"), std::string::npos);
         }
     }
-    const Value outOfRange[] = {Value("32768"), Value("-32769"), Value("32767.5"), Value("1234567"),
-                                Value(40000), Value(-32768.51), Value(1e300)};
+    const Value outOfRange[] = {Value("32768"),   Value("-32769"), Value("32767.5"),
+                                Value("1234567"), Value(40000),    Value(-32768.51),
+                                Value(1e300)};
     for (const Value& value : outOfRange) {
         try {
             ToInteger(value);

@@ -13,7 +13,7 @@ using vq::VbFalse;
 using vq::VbTrue;
 
 class CoreSession : public ::testing::Test {
-protected:
+  protected:
     sim::ScratchFolder m_Folder;
     std::shared_ptr<sim::World> m_World = std::make_shared<sim::World>(m_Folder.Path());
     vq::ScopedProduct m_Product{std::make_shared<sim::Factory>(m_World)};

@@ -28,7 +28,7 @@ void WriteAll(const fs::path& file, const std::string& text) {
 }
 
 class IniStoreTest : public ::testing::Test {
-protected:
+  protected:
     sim::ScratchFolder m_Folder;
     fs::path m_File = m_Folder.Path() / "settings.ini";
     sim::IniStore m_Store;
@@ -41,8 +41,9 @@ protected:
 
 TEST_F(IniStoreTest, ValuesReadBackExactlyAndMissingOnesAsTheDefault) {
     EXPECT_EQ(m_Store.Read(m_File, "S", "K", "dflt"), "dflt");  // no file yet
-    const std::vector<std::string> values = {"a=b=c", "  spaced  ", "", "Untitled1|1|1|1|4800,n,8,1|1|",
-                                             "Mérő ünnep", ";not a comment", "[not a section]"};
+    const std::vector<std::string> values = {
+        "a=b=c",          "  spaced  ",     "", "Untitled1|1|1|1|4800,n,8,1|1|", "Mérő ünnep",
+        ";not a comment", "[not a section]"};
     for (std::size_t i = 0; i < values.size(); ++i) {
         const std::string key = "K" + std::to_string(i);
         ASSERT_TRUE(m_Store.Write(m_File, "S", key, values[i]));
@@ -64,7 +65,8 @@ TEST_F(IniStoreTest, NamesIgnoreAsciiLetterCaseAndKeepTheirFirstSpelling) {
 }
 
 TEST_F(IniStoreTest, WritesKeepEveryOtherLineOfAHandWrittenFile) {
-    WriteAll(m_File, "; settings\r\ntop=1\r\n[A]\r\nx=1\r\n\r\n; about B\r\n[B]\r\ny=2\r\n[C]\r\nz=3");
+    WriteAll(m_File,
+             "; settings\r\ntop=1\r\n[A]\r\nx=1\r\n\r\n; about B\r\n[B]\r\ny=2\r\n[C]\r\nz=3");
     ASSERT_EQ(m_Store.Read(m_File, "c", "Z", ""), "3");  // CR LF and no final line end
     EXPECT_TRUE(m_Store.Write(m_File, "C", "w", "4"));   // new key in the last section
     EXPECT_EQ(m_Store.LastWrite(), Kind::Append);
@@ -143,7 +145,8 @@ TEST_F(IniStoreTest, DyingBeforeTheRenameOrTheAppendLeavesTheOldFileWhole) {
     EXPECT_EQ(ReadAll(m_File), before);
     EXPECT_EQ(m_Store.Read(m_File, "S", "a", ""), "1");  // the store forgot the lost write
     int leftOver = 0;
-    for (const auto& entry : fs::directory_iterator(m_Folder.Path())) leftOver += entry.path() != m_File;
+    for (const auto& entry : fs::directory_iterator(m_Folder.Path()))
+        leftOver += entry.path() != m_File;
     EXPECT_EQ(leftOver, 1);  // the complete temporary file, as a real death leaves it
 
     m_Store.SetFaultHook([](const std::string& point) {
@@ -179,7 +182,8 @@ TEST_F(IniStoreTest, RefusesNamesAndValuesThatCouldNotBeReadBack) {
             m_Store.Write(m_File, section, key, value);
             ADD_FAILURE() << "no failure for [" << section << "] " << key << "=" << value;
         } catch (const vq::Failure& failure) {
-            EXPECT_NE(failure.Description().find(words), std::string::npos) << failure.Description();
+            EXPECT_NE(failure.Description().find(words), std::string::npos)
+                << failure.Description();
         }
     };
     failsWith("S", "a=b", "v", "\"=\"");
@@ -196,10 +200,12 @@ TEST_F(IniStoreTest, RefusesNamesAndValuesThatCouldNotBeReadBack) {
 
 TEST_F(IniStoreTest, AWriteThatCannotBeDoneAnswersFalseAndChangesNothing) {
     EXPECT_FALSE(m_Store.Write(m_Folder.Path() / "no such folder" / "x.ini", "S", "k", "v"));
-    EXPECT_TRUE(m_Store.ClearSection(m_Folder.Path() / "no such folder" / "x.ini", "S"));  // nothing to do
+    EXPECT_TRUE(
+        m_Store.ClearSection(m_Folder.Path() / "no such folder" / "x.ini", "S"));  // nothing to do
     EXPECT_FALSE(fs::exists(m_Folder.Path() / "no such folder"));
     ASSERT_TRUE(m_Store.Write(m_File, "S", "k", "v"));
-    fs::permissions(m_File, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+    fs::permissions(m_File,
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
     EXPECT_FALSE(m_Store.Write(m_File, "S", "k", "other"));    // rewrite path
     EXPECT_FALSE(m_Store.Write(m_File, "S", "new", "other"));  // append path

@@ -15,7 +15,7 @@ using vq::VbTrue;
 using Strings = std::vector<std::string>;
 
 class Window : public vq::PlacementWindow {
-public:
+  public:
     int32_t Values[5] = {100, 200, 3000, 4000, 0};
     int32_t Left() override { return Values[0]; }
     int32_t Top() override { return Values[1]; }
@@ -31,7 +31,7 @@ public:
 };
 
 class ServiceTest : public ::testing::Test {
-protected:
+  protected:
     sim::ScratchFolder m_Folder;
     std::shared_ptr<sim::World> m_World = std::make_shared<sim::World>(m_Folder.Path());
     sim::Factory m_Factory{m_World};
@@ -52,7 +52,9 @@ TEST_F(ServiceTest, PlacementRoundTripAndMissingOrMalformedEntriesChangeNothing)
     for (const char* bad : {"1,2,3,4", "1,2,3,4,5,6", "a,2,3,4,5", "1;2;3;4;5", ""}) {
         m_Service->WriteSetting(file, "Transmitters", "Window", bad);
         Window untouched;
-        EXPECT_FALSE(m_Service->RestorePlacement(untouched, file, "Transmitters", "Window").EqualsTrue()) << bad;
+        EXPECT_FALSE(
+            m_Service->RestorePlacement(untouched, file, "Transmitters", "Window").EqualsTrue())
+            << bad;
         EXPECT_EQ(untouched.Values[0], 100) << bad;
         EXPECT_EQ(untouched.Values[4], 0) << bad;
     }
@@ -81,7 +83,8 @@ TEST_F(ServiceTest, MessagesTextsAndTheSameObjectsOnEveryRequest) {
     EXPECT_EQ(m_Factory.ConfigChooser(), m_Factory.ConfigChooser());
 
     std::vector<int32_t> changes;
-    auto token = m_Service->Language()->OnLanguageChange().Connect([&](int32_t i) { changes.push_back(i); });
+    auto token =
+        m_Service->Language()->OnLanguageChange().Connect([&](int32_t i) { changes.push_back(i); });
     m_World->Language().SetLanguageIndex(2);
     EXPECT_EQ(changes, std::vector<int32_t>{2});
     EXPECT_EQ(m_Service->Language()->LanguageIndex(), 2);
@@ -91,17 +94,23 @@ TEST_F(ServiceTest, MessagesTextsAndTheSameObjectsOnEveryRequest) {
 TEST_F(ServiceTest, PathSplitterSplitsAtTheLastSeparatorAndComposesWithTheFoldersOwn) {
     sim::PathSplitter splitter;
     const std::vector<std::array<std::string, 3>> splits = {
-        {"C:\\Plant\\a.txm", "C:\\Plant", "a.txm"}, {"/srv/plant/a.txm", "/srv/plant", "a.txm"},
-        {"a.txm", "", "a.txm"}, {"\\\\srv\\share\\a.txm", "\\\\srv\\share", "a.txm"}, {"/a.txm", "/", "a.txm"}};
+        {"C:\\Plant\\a.txm", "C:\\Plant", "a.txm"},
+        {"/srv/plant/a.txm", "/srv/plant", "a.txm"},
+        {"a.txm", "", "a.txm"},
+        {"\\\\srv\\share\\a.txm", "\\\\srv\\share", "a.txm"},
+        {"/a.txm", "/", "a.txm"}};
     for (const auto& [full, folder, file] : splits) {
         splitter.SetFullName(full);
         EXPECT_EQ(splitter.Folder(), folder) << full;
         EXPECT_EQ(splitter.FileName(), file) << full;
         EXPECT_EQ(splitter.FullName(), full);
     }
-    EXPECT_EQ(sim::PathSplitter::Compose("C:\\Vistrel", "English", "Zandor.ini"), "C:\\Vistrel\\English\\Zandor.ini");
-    EXPECT_EQ(sim::PathSplitter::Compose("C:\\Vistrel\\", "English", "Zandor.ini"), "C:\\Vistrel\\English\\Zandor.ini");
-    EXPECT_EQ(sim::PathSplitter::Compose("/opt/v", "English", "Zandor.ini"), "/opt/v/English/Zandor.ini");
+    EXPECT_EQ(sim::PathSplitter::Compose("C:\\Vistrel", "English", "Zandor.ini"),
+              "C:\\Vistrel\\English\\Zandor.ini");
+    EXPECT_EQ(sim::PathSplitter::Compose("C:\\Vistrel\\", "English", "Zandor.ini"),
+              "C:\\Vistrel\\English\\Zandor.ini");
+    EXPECT_EQ(sim::PathSplitter::Compose("/opt/v", "English", "Zandor.ini"),
+              "/opt/v/English/Zandor.ini");
 }
 
 TEST_F(ServiceTest, ChooserRecordsItsCallsAndReportsTheScriptedAnswer) {
@@ -119,14 +128,15 @@ TEST_F(ServiceTest, ChooserRecordsItsCallsAndReportsTheScriptedAnswer) {
     chooser->SetFinished(VbTrue);
     chooser->Answer();
     EXPECT_EQ(m_World->ChooserLog,
-              (Strings{"SetTxm(Boiler)", "Run(8, C:\\a.txm, -1, 0)", "FileName()", "Run(8, C:\\a.txm, -1, 0)",
-                       "FileName()", "SetFinished(-1)", "Answer()"}));
+              (Strings{"SetTxm(Boiler)", "Run(8, C:\\a.txm, -1, 0)", "FileName()",
+                       "Run(8, C:\\a.txm, -1, 0)", "FileName()", "SetFinished(-1)", "Answer()"}));
 }
 
 TEST_F(ServiceTest, DeviceServersAcceptOnlyComposedSettingsNamesAndObeyTheirSetUp) {
     const auto server = m_Factory.CreateDeviceServer(2);
     const std::string folder = m_Folder.Path().string();
-    EXPECT_TRUE(server->LoadSettings(sim::PathSplitter::Compose(folder, "English", "Pellix.ini")).EqualsTrue());
+    EXPECT_TRUE(server->LoadSettings(sim::PathSplitter::Compose(folder, "English", "Pellix.ini"))
+                    .EqualsTrue());
     EXPECT_TRUE(server->LoadSettings("C:\\Vistrel\\English\\Pellix.ini").EqualsTrue());
     EXPECT_FALSE(server->LoadSettings("C:\\Vistrel\\Pellix.ini\\English").EqualsTrue());
     EXPECT_FALSE(server->LoadSettings("C:\\Vistrel\\English\\Zandor.ini").EqualsTrue());

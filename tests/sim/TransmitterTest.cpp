@@ -13,13 +13,14 @@ using vq::VbTrue;
 using Strings = std::vector<std::string>;
 
 class TransmitterTest : public ::testing::Test {
-protected:
+  protected:
     sim::ScratchFolder m_Folder;
     std::shared_ptr<sim::World> m_World = std::make_shared<sim::World>(m_Folder.Path());
     sim::Factory m_Factory{m_World};
 
     // A transmitter of a type at a port and address, its server set, named "T".
-    vq::TransmitterRef Make(int32_t type, int16_t port, int16_t address, const std::string& settings) {
+    vq::TransmitterRef Make(int32_t type, int16_t port, int16_t address,
+                            const std::string& settings) {
         vq::TransmitterRef txm = m_Factory.CreateTransmitter();
         txm->SetServer(m_Factory.CreateDeviceServer(type));
         txm->SetTxmType(type);
@@ -35,10 +36,12 @@ TEST_F(TransmitterTest, ConnectTriesItsOwnSettingsAloneUnlessAskedForAllBaudRate
     m_World->Bus.push_back({2, 5, "2400,n,8,1", 0, ""});
     Strings seen;
     auto& registry = m_World->Registry();
-    auto a = registry.AutoConnet().Connect([&](std::string& s) { seen.push_back("AutoConnet " + s); });
+    auto a =
+        registry.AutoConnet().Connect([&](std::string& s) { seen.push_back("AutoConnet " + s); });
     auto t = registry.TimeOut().Connect([&] { seen.push_back("TimeOut"); });
     auto c = registry.TxmConnected().Connect([&](vq::TransmitterRef& txm) {
-        seen.push_back("TxmConnected " + txm->Name() + " " + std::to_string(txm->Connected().Value));
+        seen.push_back("TxmConnected " + txm->Name() + " " +
+                       std::to_string(txm->Connected().Value));
     });
 
     const vq::TransmitterRef txm = Make(1, 2, 5, "1200,n,8,1");
@@ -63,7 +66,7 @@ TEST_F(TransmitterTest, ConnectTriesItsOwnSettingsAloneUnlessAskedForAllBaudRate
 
 TEST_F(TransmitterTest, OnlyAnInstrumentAtTheSamePortAddressSettingsAndTypeAnswers) {
     m_World->Bus.push_back({1, 3, "4800,N,8,1", 4, "TAG"});
-    EXPECT_EQ(Make(4, 1, 3, "4800,n,8,1")->Connect(VbFalse), VbTrue);  // parity letter case aside
+    EXPECT_EQ(Make(4, 1, 3, "4800,n,8,1")->Connect(VbFalse), VbTrue);   // parity letter case aside
     EXPECT_EQ(Make(1, 1, 3, "4800,n,8,1")->Connect(VbFalse), VbFalse);  // another type
     EXPECT_EQ(Make(4, 2, 3, "4800,n,8,1")->Connect(VbFalse), VbFalse);  // another port
     EXPECT_EQ(Make(4, 1, 4, "4800,n,8,1")->Connect(VbFalse), VbFalse);  // another address

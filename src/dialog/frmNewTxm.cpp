@@ -186,42 +186,15 @@ void frmNewTxm::Form_Load() {
     m_CloseMe = VbFalse;
     ui::Screen::SetMousePointer(ui::MousePointers::ArrowHourglass);
 
-    Attempt([&] {
-        std::shared_ptr<LanguageObject> language = Service()->Language();
-        if (!language) throw Missing("The shared service has no language object");
-        LanguageEvents = language->OnLanguageChange().Connect(
-            [this](int32_t index) { LanguageEvents_OnLanguageChange(index); });
-    });
-    Attempt([&] {
-        std::shared_ptr<TransmitterRegistry> registry = Service()->Registry();
-        if (!registry) throw Missing("The shared service has no transmitter registry");
-        TransmitterEvents.AutoConnet = registry->AutoConnet().Connect(
-            [this](std::string& settings) { TransmitterEvents_AutoConnet(settings); });
-        TransmitterEvents.TimeOut =
-            registry->TimeOut().Connect([this] { TransmitterEvents_TimeOut(); });
-        TransmitterEvents.TxmConnected = registry->TxmConnected().Connect(
-            [this](TransmitterRef& txm) { TransmitterEvents_TxmConnected(txm); });
-    });
+    Attempt([&] { BindLanguageEvents(); });
+    Attempt([&] { BindTransmitterEvents(); });
     Attempt([&] {
         std::shared_ptr<SharedService> service = Service();
         service->RestorePlacement(m_Form, service->SettingsFilePath(), kSection, "Window");
     });
     Attempt([&] { chkTag.SetValue(StoredCheckValue("AutoName")); });
     Attempt([&] { chkAllBaudRate.SetValue(StoredCheckValue("AutoSearch")); });
-    Attempt([&] {
-        if (!m_Txm) throw Missing("The dialog has not been given a transmitter");
-        m_WorkTxm = Product().CreateTransmitter();
-        if (!m_WorkTxm) throw Missing("The host product made no transmitter for the dialog");
-        m_WorkTxm->SetServer(m_Txm->Server());
-        m_WorkTxm->SetTxmType(m_Txm->TxmType());
-        m_WorkTxm->SetAddress(m_Txm->Address());
-        m_WorkTxm->SetComPort(m_Txm->ComPort());
-        m_WorkTxm->SetComSettings(m_Txm->ComSettings());
-        m_WorkTxm->SetProtocol(m_Txm->Protocol());
-        m_WorkTxm->SetName(m_Txm->Name());
-        m_WorkTxm->SetVersion(m_Txm->Version());
-        m_WorkTxm->SetParent(m_Txm->Parent());
-    });
+    Attempt([&] { MakeWorkTxm(); });
     ApplyTexts();
     for (auto fill : {&frmNewTxm::FillPorts, &frmNewTxm::FillSettings, &frmNewTxm::FillProtocols,
                       &frmNewTxm::FillTypes, &frmNewTxm::FillVersions})
@@ -234,6 +207,39 @@ void frmNewTxm::Form_Load() {
 
     m_Loading = VbFalse;
     ui::Screen::SetMousePointer(ui::MousePointers::Default);
+}
+
+void frmNewTxm::BindLanguageEvents() {
+    std::shared_ptr<LanguageObject> language = Service()->Language();
+    if (!language) throw Missing("The shared service has no language object");
+    LanguageEvents = language->OnLanguageChange().Connect(
+        [this](int32_t index) { LanguageEvents_OnLanguageChange(index); });
+}
+
+void frmNewTxm::BindTransmitterEvents() {
+    std::shared_ptr<TransmitterRegistry> registry = Service()->Registry();
+    if (!registry) throw Missing("The shared service has no transmitter registry");
+    TransmitterEvents.AutoConnet = registry->AutoConnet().Connect(
+        [this](std::string& settings) { TransmitterEvents_AutoConnet(settings); });
+    TransmitterEvents.TimeOut =
+        registry->TimeOut().Connect([this] { TransmitterEvents_TimeOut(); });
+    TransmitterEvents.TxmConnected = registry->TxmConnected().Connect(
+        [this](TransmitterRef& txm) { TransmitterEvents_TxmConnected(txm); });
+}
+
+void frmNewTxm::MakeWorkTxm() {
+    if (!m_Txm) throw Missing("The dialog has not been given a transmitter");
+    m_WorkTxm = Product().CreateTransmitter();
+    if (!m_WorkTxm) throw Missing("The host product made no transmitter for the dialog");
+    m_WorkTxm->SetServer(m_Txm->Server());
+    m_WorkTxm->SetTxmType(m_Txm->TxmType());
+    m_WorkTxm->SetAddress(m_Txm->Address());
+    m_WorkTxm->SetComPort(m_Txm->ComPort());
+    m_WorkTxm->SetComSettings(m_Txm->ComSettings());
+    m_WorkTxm->SetProtocol(m_Txm->Protocol());
+    m_WorkTxm->SetName(m_Txm->Name());
+    m_WorkTxm->SetVersion(m_Txm->Version());
+    m_WorkTxm->SetParent(m_Txm->Parent());
 }
 
 void frmNewTxm::ApplyTexts() {

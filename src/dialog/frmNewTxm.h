@@ -63,6 +63,10 @@ class frmNewTxm {
 
     // Load, captions, lists and display (frmNewTxm.cpp).
     void Form_Load();
+    void BindLanguageEvents();
+    void BindTransmitterEvents();
+    /// Creates the working transmitter and copies the given transmitter's settings into it.
+    void MakeWorkTxm();
     /// A check box value stored under "New Transmitter"; 0 when it does not convert.
     int16_t StoredCheckValue(const char* key);
     void ApplyTexts();

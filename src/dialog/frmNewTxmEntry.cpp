@@ -12,13 +12,18 @@ namespace vq {
 
 namespace {
 const char* const kLineBreak = "\r\n";
+
+/// Caret to the start and the whole text selected, so that typing replaces it.
+void SelectWholeText(ui::TextBox& box) {
+    box.SetSelStart(0);
+    box.SetSelLength(static_cast<int32_t>(box.Text().size()));
+}
 }  // namespace
 
 // ---- Name and address entry
 
 void frmNewTxm::txtName_GotFocus() {
-    txtName.SetSelStart(0);
-    txtName.SetSelLength(static_cast<int32_t>(txtName.Text().size()));
+    SelectWholeText(txtName);
 }
 
 void frmNewTxm::txtName_KeyPress(int16_t& KeyAscii) {
@@ -40,8 +45,7 @@ void frmNewTxm::txtAddress_Change() {
 }
 
 void frmNewTxm::txtAddress_GotFocus() {
-    txtAddress.SetSelStart(0);
-    txtAddress.SetSelLength(static_cast<int32_t>(txtAddress.Text().size()));
+    SelectWholeText(txtAddress);
 }
 
 void frmNewTxm::txtAddress_KeyPress(int16_t& KeyAscii) {

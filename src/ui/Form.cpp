@@ -131,30 +131,31 @@ CommandButton* Form::CancelButton() const {
 // ---- Placement
 
 void Form::SetLeft(int32_t twips) {
-    m_Left = twips;
-    m_OnChanged.Raise();
+    Place(m_Left, twips);
 }
 
 void Form::SetTop(int32_t twips) {
-    m_Top = twips;
-    m_OnChanged.Raise();
+    Place(m_Top, twips);
 }
 
 void Form::SetWidth(int32_t twips) {
-    m_Width = twips;
-    m_OnChanged.Raise();
+    Place(m_Width, twips);
 }
 
 void Form::SetHeight(int32_t twips) {
-    m_Height = twips;
-    m_OnChanged.Raise();
+    Place(m_Height, twips);
 }
 
 void Form::SetWindowState(int32_t state) {
     if (state < 0 || state > 2)
         throw Failure(kInvalidPropertyValue, "Invalid property value: window state " +
                                                  std::to_string(state) + " for " + m_Name);
-    m_WindowState = state;
+    Place(m_WindowState, state);
+}
+
+void Form::Place(int32_t& field, int32_t value) {
+    if (field == value) return;
+    field = value;
     m_OnChanged.Raise();
 }
 

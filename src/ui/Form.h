@@ -115,6 +115,7 @@ class Form : public PlacementWindow {
     void Unregister(Control* control);
     CommandButton* FindButton(bool cancel) const;
     void SetVisible(bool visible);
+    void Place(int32_t& field, int32_t value);
 
     std::string m_Name;
     FormStyle m_Style;

@@ -141,18 +141,6 @@ TEST_F(ControlsTest, SelectionCountsCharactersNotBytes) {
     EXPECT_EQ(box.Text(), "Győ");
 }
 
-TEST_F(ControlsTest, ControlArraysKeepTheirIndexAndRegistration) {
-    ControlArray<Label> labels;
-    labels.Add(form, "lblMisc", nullptr, Bounds{120, 300, 1800, 195});
-    labels.Add(form, "lblMisc", nullptr, Bounds{120, 660, 1800, 195});
-    labels(1).SetCaption("Address:");
-    EXPECT_EQ(form.Find("lblMisc", 1), &labels(1));
-    EXPECT_EQ(labels(1).DisplayName(), "lblMisc(1)");
-    EXPECT_EQ(labels(1).Layout().Top, 660);
-    EXPECT_EQ(dynamic_cast<Label*>(form.Find("lblMisc", 0))->Caption(), "");
-    EXPECT_EQ(form.Find("lblMisc", -1), nullptr);
-}
-
 TEST_F(ControlsTest, ChangeSignalReportsWhatAViewShows) {
     CommandButton button(form, "cmdOK", -1, nullptr, {}, 0);
     int changes = 0;

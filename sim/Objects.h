@@ -108,8 +108,9 @@ class Transmitter : public vq::Transmitter, public std::enable_shared_from_this<
     vq::VbBool OffLine() const { return m_OffLine; }
     int32_t Historian() const { return m_Historian; }
     void Attach(std::shared_ptr<vq::Attachment> attachment);
-    /// Every property put and operation, in order: "Address=5", "Index=2", "OffLine=-1",
-    /// "Server=Zandor", "Parent=Nothing", "Connect(-1)", "SendCommand(223, 0, 0)", ...
+    /// Every property put (while the world records puts) and operation, in order: "Address=5",
+    /// "Index=2", "OffLine=-1", "Server=Zandor", "Parent=Nothing", "Connect(-1)", "SendCommand(223,
+    /// 0, 0)", ...
     const std::vector<std::string>& Log() const { return m_Log; }
 
   private:

@@ -55,12 +55,12 @@ class DeviceInfo : public vq::DeviceInfo {
     int32_t m_TxmType;
 };
 
-// Stores a property and records the put as "Name=shown".
+// Stores a property and records the put as "Name=shown" when the world wants puts recorded.
 template <class T>
-void Put(std::vector<std::string>& log, T& field, const T& value, const char* name,
-         const std::string& shown) {
+void Put(std::vector<std::string>& log, const World& world, T& field, const T& value,
+         const char* name, const std::string& shown) {
     field = value;
-    log.push_back(std::string(name) + "=" + shown);
+    if (world.RecordPuts) log.push_back(std::string(name) + "=" + shown);
 }
 
 std::string Flag(vq::VbBool b) {
@@ -92,31 +92,31 @@ vq::Value Command::ReplyValue(int32_t index) {
 Transmitter::Transmitter(std::shared_ptr<World> world) : m_World(std::move(world)) {}
 
 void Transmitter::SetTxmType(int32_t type) {
-    Put(m_Log, m_TxmType, type, "TxmType", std::to_string(type));
+    Put(m_Log, *m_World, m_TxmType, type, "TxmType", std::to_string(type));
 }
 
 void Transmitter::SetAddress(int16_t address) {
-    Put(m_Log, m_Address, address, "Address", std::to_string(address));
+    Put(m_Log, *m_World, m_Address, address, "Address", std::to_string(address));
 }
 
 void Transmitter::SetComPort(int16_t port) {
-    Put(m_Log, m_ComPort, port, "ComPort", std::to_string(port));
+    Put(m_Log, *m_World, m_ComPort, port, "ComPort", std::to_string(port));
 }
 
 void Transmitter::SetComSettings(const std::string& settings) {
-    Put(m_Log, m_ComSettings, settings, "ComSettings", settings);
+    Put(m_Log, *m_World, m_ComSettings, settings, "ComSettings", settings);
 }
 
 void Transmitter::SetProtocol(int32_t protocol) {
-    Put(m_Log, m_Protocol, protocol, "Protocol", std::to_string(protocol));
+    Put(m_Log, *m_World, m_Protocol, protocol, "Protocol", std::to_string(protocol));
 }
 
 void Transmitter::SetName(const std::string& name) {
-    Put(m_Log, m_Name, name, "Name", name);
+    Put(m_Log, *m_World, m_Name, name, "Name", name);
 }
 
 void Transmitter::SetVersion(const std::string& version) {
-    Put(m_Log, m_Version, version, "Version", version);
+    Put(m_Log, *m_World, m_Version, version, "Version", version);
 }
 
 std::string Transmitter::TypeText() {
@@ -124,27 +124,28 @@ std::string Transmitter::TypeText() {
 }
 
 void Transmitter::SetServer(const vq::DeviceServerRef& server) {
-    Put(m_Log, m_Server, server, "Server", (server ? server->TypeName() : std::string("Nothing")));
+    Put(m_Log, *m_World, m_Server, server, "Server",
+        (server ? server->TypeName() : std::string("Nothing")));
 }
 
 void Transmitter::SetParent(const vq::PassThroughRef& parent) {
-    Put(m_Log, m_Parent, parent, "Parent", NameOf(parent));
+    Put(m_Log, *m_World, m_Parent, parent, "Parent", NameOf(parent));
 }
 
 void Transmitter::SetIndex(int16_t index) {
-    Put(m_Log, m_Index, index, "Index", std::to_string(index));
+    Put(m_Log, *m_World, m_Index, index, "Index", std::to_string(index));
 }
 
 void Transmitter::SetOffLine(vq::VbBool offLine) {
-    Put(m_Log, m_OffLine, offLine, "OffLine", Flag(offLine));
+    Put(m_Log, *m_World, m_OffLine, offLine, "OffLine", Flag(offLine));
 }
 
 void Transmitter::SetHistorian(int32_t historian) {
-    Put(m_Log, m_Historian, historian, "Historian", std::to_string(historian));
+    Put(m_Log, *m_World, m_Historian, historian, "Historian", std::to_string(historian));
 }
 
 void Transmitter::SetConnected(vq::VbBool connected) {
-    Put(m_Log, m_Connected, connected, "Connected", Flag(connected));
+    Put(m_Log, *m_World, m_Connected, connected, "Connected", Flag(connected));
 }
 
 const Instrument* Transmitter::Answering() const {

@@ -115,6 +115,9 @@ class World {
     FamilySetup& Family(int32_t family);
 
     bool CannotCreateTransmitter = false;
+    /// Transmitters record every property put in their Log. Benchmarks turn this off: a
+    /// renumbering of n transmitters is n puts, and the logs would grow without bound.
+    bool RecordPuts = true;
     /// A command definition's PrepareCommand clears the command reference.
     bool PrepareClearsCommand = false;
     /// A transmitter's SendCommand throws.

@@ -124,6 +124,10 @@ TEST_F(TransmitterTest, RecordsPutsAndAttachmentsDetach) {
     txm->SetParent(std::make_shared<sim::NamedObject>("Txms"));
     EXPECT_EQ(txm->Log(), (Strings{"Index=2", "OffLine=-1", "Historian=5", "Parent=Txms"}));
     EXPECT_EQ(txm->OffLine(), VbTrue);
+    m_World->RecordPuts = false;
+    txm->SetIndex(3);
+    EXPECT_EQ(txm->Log().size(), 4u);
+    EXPECT_EQ(txm->Index(), 3);
     ASSERT_EQ(txm->Attachments().size(), 1u);
     txm->Attachments()[0]->Detach();
     EXPECT_EQ(attachment->DetachCount, 1);

@@ -3,6 +3,7 @@
 // type library's cached type information, and a reference count that keeps the module busy.
 
 #include <atomic>
+#include <vector>
 
 #include "Barrier.h"
 #include "Module.h"
@@ -45,8 +46,46 @@ public:
         const HRESULT hr = Barrier(__uuidof(Interface), [&] { info = OwnTypeInfo(__uuidof(Interface)); });
         if (FAILED(hr)) return hr;
         DISPPARAMS none{nullptr, nullptr, 0, 0};
-        return info->Invoke(static_cast<Interface*>(this), id, flags, params ? params : &none,
-                            result, excepInfo, argError);
+        if (params == nullptr) params = &none;
+        // ITypeInfo::Invoke may ignore surplus arguments; a caller passing more than the
+        // member takes is told so, as it would be on Windows.
+        if (TooManyArguments(info, id, flags, *params)) return DISP_E_BADPARAMCOUNT;
+        return info->Invoke(static_cast<Interface*>(this), id, flags, params, result, excepInfo,
+                            argError);
+    }
+
+private:
+    struct Arity {
+        MEMBERID Id;
+        INVOKEKIND Kind;
+        UINT Parameters;  // without the return value
+    };
+    static bool TooManyArguments(ITypeInfo* info, DISPID id, WORD flags, const DISPPARAMS& params) {
+        static const std::vector<Arity> arities = ReadArities(info);
+        const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
+        const UINT given = put ? params.cArgs : params.cArgs - params.cNamedArgs;
+        bool known = false;
+        for (const Arity& a : arities) {
+            if (a.Id != id || ((a.Kind & flags) == 0)) continue;
+            if (given <= a.Parameters) return false;
+            known = true;
+        }
+        return known;
+    }
+    static std::vector<Arity> ReadArities(ITypeInfo* info) {
+        std::vector<Arity> arities;
+        for (UINT i = 0;; ++i) {
+            FUNCDESC* f = nullptr;
+            if (FAILED(info->GetFuncDesc(i, &f)) || f == nullptr) break;
+            UINT parameters = 0;
+            for (SHORT p = 0; p < f->cParams; ++p) {
+                if ((f->lprgelemdescParam[p].paramdesc.wParamFlags & (PARAMFLAG_FRETVAL | PARAMFLAG_FLCID)) == 0)
+                    ++parameters;
+            }
+            arities.push_back({f->memid, f->invkind, parameters});
+            info->ReleaseFuncDesc(f);
+        }
+        return arities;
     }
 };
 

@@ -90,19 +90,19 @@ ULONG TxmsObject::Release() {
         delete this;
         return 0;
     }
-    if (!m_TearingDown && m_Txms && static_cast<long>(refs) == m_Owned) TearDown();
+    if (m_Busy == 0 && m_Txms && static_cast<long>(refs) == m_Owned) TearDown();
     return refs;
 }
 
 void TxmsObject::TearDown() {
-    m_TearingDown = true;
+    ++m_Busy;
     ++m_Refs;  // stays alive until the end of this function
     m_SyncRelay.Reset();
     std::unique_ptr<Txms> core = std::move(m_Txms);
     m_Owned = 0;
     core.reset();  // the transmitters let go of their Parent here
     m_Events.DisconnectAll();
-    m_TearingDown = false;
+    --m_Busy;
     Release();
 }
 
@@ -121,6 +121,23 @@ void TxmsObject::CountOwned() {
     }
     m_Owned = owned;
 }
+
+// While the list changes, transmitters leaving it give back their references one by one and
+// m_Owned is not yet up to date; the caller holds a reference of its own, so no teardown is due.
+class TxmsObject::ListChange {
+public:
+    ListChange(TxmsObject& self, bool recount) : m_Self(self), m_Recount(recount) { ++m_Self.m_Busy; }
+    ListChange(const ListChange&) = delete;
+    ListChange& operator=(const ListChange&) = delete;
+    ~ListChange() {
+        if (m_Recount) m_Self.CountOwned();
+        --m_Self.m_Busy;
+    }
+
+private:
+    TxmsObject& m_Self;
+    bool m_Recount;
+};
 
 void TxmsObject::FireOnTxmSync(std::string& info) {
     BSTR text = ToBstr(info);
@@ -141,6 +158,7 @@ HRESULT TxmsObject::Add(VARIANT* IndexKey, LONG* TxmType, SHORT* Address, SHORT*
     return Barrier(IID__CTxms, [&] {
         RequireOut(Result, "the new transmitter");
         *Result = nullptr;
+        const ListChange change(*this, false);  // counted below, when the transmitter is in
         const TransmitterRef txm =
             Core().Add(ToValue(In(IndexKey, "IndexKey")), In(TxmType, "TxmType"), In(Address, "Address"),
                        In(ComPort, "ComPort"), FromBstr(In(ComSettings, "ComSettings")), In(Protocol, "Protocol"),
@@ -190,13 +208,8 @@ HRESULT TxmsObject::get_Count(LONG* Result) {
 HRESULT TxmsObject::Remove(VARIANT* vntIndexKey) {
     return Barrier(IID__CTxms, [&] {
         const Value key = ToValue(In(vntIndexKey, "vntIndexKey"));
-        try {
-            Core().Remove(key);
-        } catch (...) {
-            CountOwned();
-            throw;
-        }
-        CountOwned();
+        const ListChange change(*this, true);
+        Core().Remove(key);
     });
 }
 
@@ -257,10 +270,7 @@ HRESULT TxmsObject::ComponentVersion(BSTR* Result) {
 HRESULT TxmsObject::ShowWizard(SHORT* Result) {
     return Barrier(IID__CTxms, [&] {
         RequireOut(Result, "the result");
-        struct Recount {
-            TxmsObject& Self;
-            ~Recount() { Self.CountOwned(); }
-        } recount{*this};
+        const ListChange change(*this, true);
         *Result = Core().ShowWizard();
     });
 }
@@ -270,10 +280,7 @@ HRESULT TxmsObject::Edit(IDispatch** Txm, VARIANT_BOOL* Result) {
         RequireOut(Result, "the result");
         const TransmitterRef txm = WrapTransmitter(ComPtr<IDispatch>(In(Txm, "Txm")));
         if (!txm) throw Failure(Codes::ObjectRequired, "Object required: Edit needs a transmitter");
-        struct Recount {
-            TxmsObject& Self;
-            ~Recount() { Self.CountOwned(); }
-        } recount{*this};
+        const ListChange change(*this, true);
         *Result = Core().Edit(txm).Value;
     });
 }
@@ -289,10 +296,7 @@ HRESULT TxmsObject::Load(BSTR FileName, BSTR Section, VARIANT IndexKey, VARIANT_
                          SHORT* Result) {
     return Barrier(IID__CTxms, [&] {
         RequireOut(Result, "the result");
-        struct Recount {
-            TxmsObject& Self;
-            ~Recount() { Self.CountOwned(); }
-        } recount{*this};
+        const ListChange change(*this, true);
         *Result = Core().Load(FromBstr(FileName), FromBstr(Section), ToValue(IndexKey), VbBool(AutoConnect));
     });
 }
@@ -341,8 +345,8 @@ HRESULT TxmsObject::put_Historian(LONG NewHistorian) {
 
 HRESULT TxmsObject::Clear() {
     return Barrier(IID__CTxms, [&] {
+        const ListChange change(*this, true);
         Core().Clear();
-        CountOwned();
     });
 }
 

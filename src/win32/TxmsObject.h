@@ -82,6 +82,7 @@ public:
 
 private:
     class Identity;
+    class ListChange;
     TxmsObject();
     ~TxmsObject() override;
 
@@ -96,7 +97,7 @@ private:
     ConnectionPoint m_Events;
     Connection m_SyncRelay;
     long m_Owned = 0;
-    bool m_TearingDown = false;
+    int m_Busy = 0;  // > 0 while the list changes or the object is torn down
 };
 
 /// The Servers collection object of a CTxms (ServersObject.cpp); one reference for the caller.

@@ -193,7 +193,7 @@ vq::VbBool Transmitter::SendCommand(const vq::CommandRef& command, int32_t a, in
                     std::to_string(a) + ", " + std::to_string(b) + ")");
     if (m_World->SendCommandFails)
         throw vq::Failure(vq::Codes::Fail, "The transaction with the instrument failed");
-    if (own == nullptr || own->Key.empty() || !m_Connected.IsTrue()) return vq::VbFalse;
+    if (own == nullptr || own->Key.empty()) return vq::VbFalse;
     const Instrument* instrument = Answering();
     if (instrument == nullptr) return vq::VbFalse;
     own->Replies = {vq::Value(instrument->Tag)};

@@ -122,9 +122,6 @@ TEST_F(DialogConfirm, TheInstrumentsTagBecomesTheNameWhenAsked) {
     auto txm = Silent(4, 5, 2, "4800,n,8,1", 1, "Vestra");
     std::string nameShown;
     Edit(txm, [&](User& user) {
-        // The simulated item library answers commands only on a connected transmitter object;
-        // the dialog sends the tag command through its working copy.
-        WorkingCopy(txm)->SetConnected(VbTrue);
         Confirm(user);
         nameShown = Box(user, "txtName").Text();
     });
@@ -145,10 +142,7 @@ TEST_F(DialogConfirm, TheInstrumentsTagBecomesTheNameWhenAsked) {
         Store("AutoName", "1");
         c.setUp();
         txm->SetName("Typed");
-        Edit(txm, [&](User& user) {
-            WorkingCopy(txm)->SetConnected(VbTrue);
-            Confirm(user);
-        });
+        Edit(txm, [&](User& user) { Confirm(user); });
         EXPECT_EQ(txm->Name(), "Typed");
         EXPECT_EQ(txm->Connected(), VbTrue);
         m_World->SendCommandFails = false;
@@ -167,7 +161,6 @@ TEST_F(DialogConfirm, OnlyTypeFourReadsATag) {
         user.Click("chkTag");
         EXPECT_TRUE(Box(user, "txtName").Locked());
         work = WorkingCopy(txm);
-        work->SetConnected(VbTrue);
         Confirm(user);
     });
     EXPECT_EQ(txm->Connected(), VbTrue);

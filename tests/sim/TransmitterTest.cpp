@@ -86,8 +86,7 @@ TEST_F(TransmitterTest, DescriptionAndDeviceDescription) {
     EXPECT_EQ(txm->DeviceInfo()->GetCommand("224"), nullptr);
 }
 
-TEST_F(TransmitterTest, TagCommandAnswersOnlyWhenConnectedToTheInstrument) {
-    m_World->Bus.push_back({1, 8, "1200,n,8,1", 0, "FT-101"});
+TEST_F(TransmitterTest, TagCommandAnswersWhenTheInstrumentIsOnTheBus) {
     const vq::TransmitterRef txm = Make(4, 1, 8, "1200,n,8,1");
     const auto readTag = [&]() -> std::string {
         vq::CommandRef command = m_Factory.CreateCommand();
@@ -98,9 +97,15 @@ TEST_F(TransmitterTest, TagCommandAnswersOnlyWhenConnectedToTheInstrument) {
         if (!txm->SendCommand(command, 0, 0).IsTrue()) return "<no reply>";
         return command->ReplyValue(1).ToText();
     };
-    EXPECT_EQ(readTag(), "<no reply>");  // not connected yet
-    ASSERT_EQ(txm->Connect(VbFalse), VbTrue);
+    EXPECT_EQ(readTag(), "<no reply>");  // nothing on the bus yet
+    m_World->Bus.push_back({1, 8, "1200,n,8,1", 0, "FT-101"});
+    // Commands travel over the port like the search does: any transmitter object with the
+    // instrument's port, address and settings reaches it, connected or not.
+    EXPECT_EQ(txm->Connected(), VbFalse);
     EXPECT_EQ(readTag(), "FT-101");
+    m_World->HeldPorts.insert(1);
+    EXPECT_EQ(readTag(), "<no reply>");
+    m_World->HeldPorts.clear();
     m_World->Bus[0].Tag = "";
     EXPECT_EQ(readTag(), "");
 

@@ -32,8 +32,8 @@ struct Session {
     void Fill(vq::Txms& txms, int n, bool keyed) {
         for (int i = 1; i <= n; ++i) {
             txms.Add(vq::Value(keyed ? "Key " + std::to_string(i) : std::string()), 1 + i % 3,
-                     static_cast<int16_t>(i % 69), static_cast<int16_t>(1 + i % 9), "4800,n,8,1",
-                     1, "Transmitter " + std::to_string(i), vq::VbFalse, vq::VbTrue);
+                     static_cast<int16_t>(i % 69), static_cast<int16_t>(1 + i % 9), "4800,n,8,1", 1,
+                     "Transmitter " + std::to_string(i), vq::VbFalse, vq::VbTrue);
         }
         world->RegistryCalls.clear();  // the record would otherwise grow without end
     }
@@ -53,8 +53,8 @@ double Median(int runs, const std::function<void()>& setUp, const std::function<
 }
 
 void Report(const char* operation, int n, double seconds) {
-    std::printf("%-34s n=%6d  total %10.3f ms  per element %9.3f us\n", operation, n,
-                seconds * 1e3, seconds * 1e6 / n);
+    std::printf("%-34s n=%6d  total %10.3f ms  per element %9.3f us\n", operation, n, seconds * 1e3,
+                seconds * 1e6 / n);
 }
 
 void BenchCollection(Session& session, int n) {
@@ -73,32 +73,47 @@ void BenchCollection(Session& session, int n) {
         for (const vq::Value& index : indexes)
             if (!txms->Item(index)) std::abort();
     };
-    Report("Item by key", n, Median(5, [] {}, [&] { lookUp(keys); }));
-    Report("Item by position", n, Median(5, [] {}, [&] { lookUp(positions); }));
+    Report("Item by key", n,
+           Median(
+               5, [] {}, [&] { lookUp(keys); }));
+    Report("Item by position", n,
+           Median(
+               5, [] {}, [&] { lookUp(positions); }));
 
     const int removals = std::min(n, 1000);
-    const double removeTime = Median(3, [&] { fresh(); session.Fill(*txms, n, true); }, [&] {
-        for (int i = 0; i < removals; ++i) txms->Remove(vq::Value(1));
-    });
+    const double removeTime = Median(
+        3,
+        [&] {
+            fresh();
+            session.Fill(*txms, n, true);
+        },
+        [&] {
+            for (int i = 0; i < removals; ++i) txms->Remove(vq::Value(1));
+        });
     std::printf("%-34s n=%6d  %d removals: total %8.3f ms  per removal %9.3f us\n",
                 "Remove(1) from the front", n, removals, removeTime * 1e3,
                 removeTime * 1e6 / removals);
 }
 
 void BenchPersistence(Session& session, int n) {
-    const std::string file = (session.folder.Path() / ("bench-" + std::to_string(n) + ".txm")).string();
+    const std::string file =
+        (session.folder.Path() / ("bench-" + std::to_string(n) + ".txm")).string();
     std::unique_ptr<vq::Txms> source = session.NewCollection();
     session.Fill(*source, n, false);
     std::unique_ptr<vq::Txms> target;
 
-    const double save = Median(5, [] {}, [&] {
-        if (!source->Save(file, "TxmConfiguration", vq::Value(-1)).IsTrue()) std::abort();
-    });
-    const double load = Median(5, [&] { target = session.NewCollection(); }, [&] {
-        target->Load(file, "TxmConfiguration");
-        if (target->Count() != n) std::abort();
-        session.world->RegistryCalls.clear();
-    });
+    const double save = Median(
+        5, [] {},
+        [&] {
+            if (!source->Save(file, "TxmConfiguration", vq::Value(-1)).IsTrue()) std::abort();
+        });
+    const double load = Median(
+        5, [&] { target = session.NewCollection(); },
+        [&] {
+            target->Load(file, "TxmConfiguration");
+            if (target->Count() != n) std::abort();
+            session.world->RegistryCalls.clear();
+        });
     Report("Save (all, real file)", n, save);
     Report("Load (real file)", n, load);
     std::printf("%-34s n=%6d  total %10.3f ms\n", "Save + Load", n, (save + load) * 1e3);

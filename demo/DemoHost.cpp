@@ -16,17 +16,19 @@
 namespace {
 
 void PrintCollection(vq::Txms& txms, const std::string& title) {
-    std::cout << "\n" << title << " (" << txms.Count() << " transmitters, active "
-              << txms.ActiveTxmIndex() << ")\n";
+    std::cout << "\n"
+              << title << " (" << txms.Count() << " transmitters, active " << txms.ActiveTxmIndex()
+              << ")\n";
     std::cout << "  #  " << std::left << std::setw(18) << "Name" << std::setw(9) << "Type"
-              << std::setw(9) << "Address" << std::setw(7) << "Port" << std::setw(13)
-              << "Settings" << std::setw(10) << "Protocol" << "State\n";
+              << std::setw(9) << "Address" << std::setw(7) << "Port" << std::setw(13) << "Settings"
+              << std::setw(10) << "Protocol"
+              << "State\n";
     for (const vq::TransmitterRef& txm : txms.Transmitters()) {
         std::cout << "  " << txm->Index() << "  " << std::setw(18) << txm->Name() << std::setw(9)
                   << txm->TypeText() << std::setw(9) << txm->Address() << std::setw(7)
                   << txm->ComPort() << std::setw(13) << txm->ComSettings() << std::setw(10)
-                  << txm->Protocol()
-                  << (txm->Connected().IsTrue() ? "connected" : "not connected") << "\n";
+                  << txm->Protocol() << (txm->Connected().IsTrue() ? "connected" : "not connected")
+                  << "\n";
     }
 }
 
@@ -98,7 +100,8 @@ int main(int argc, char** argv) try {
     const std::filesystem::path file = folder / "plant.txm";
     const vq::VbBool saved = txms->Save(file.string(), "TxmConfiguration", vq::Value(-1));
     std::cout << "\nSave to " << file.filename().string() << ": "
-              << (saved.IsTrue() ? "true" : "false") << "\n" << FileText(file);
+              << (saved.IsTrue() ? "true" : "false") << "\n"
+              << FileText(file);
 
     PrintLines("Registry calls", world->RegistryLog());
     PrintLines("Registry events while connecting", world->RegistryEvents);
@@ -108,7 +111,8 @@ int main(int argc, char** argv) try {
     txms = std::make_unique<vq::Txms>();
     txms->Initialize(folder.string(), host, history);
     world->RegistryCalls.clear();
-    const int16_t connected = txms->Load(file.string(), "TxmConfiguration", vq::Value(), vq::VbTrue);
+    const int16_t connected =
+        txms->Load(file.string(), "TxmConfiguration", vq::Value(), vq::VbTrue);
     std::cout << "\nLoad into a new collection, connecting: " << connected << " connected\n";
     PrintCollection(*txms, "The loaded collection");
 

@@ -22,26 +22,34 @@ void Absorb(Step&& step) {
 
 std::shared_ptr<TransmitterRegistry> Registry() {
     std::shared_ptr<TransmitterRegistry> registry = Service()->Registry();
-    if (!registry) throw Failure(Codes::ObjectRequired, "The transmitter registry is not available");
+    if (!registry)
+        throw Failure(Codes::ObjectRequired, "The transmitter registry is not available");
     return registry;
 }
 
 // A 16-bit Boolean read as the automation language's bitwise Not and And do: "not silent" is
 // any value but -1, "silent and auto-connect" is any pair sharing a set bit.
-bool BitwiseNot(VbBool b) { return static_cast<int16_t>(~b.Value) != 0; }
-bool BitwiseAnd(VbBool a, VbBool b) { return (a.Value & b.Value) != 0; }
+bool BitwiseNot(VbBool b) {
+    return static_cast<int16_t>(~b.Value) != 0;
+}
+bool BitwiseAnd(VbBool a, VbBool b) {
+    return (a.Value & b.Value) != 0;
+}
 
 // The key an index key stands for: nothing for "" and Empty, the text for other text.
 // Throws for values that cannot be keys (numbers, Null, objects, ...).
 std::optional<std::string> KeyOf(const Value& indexKey) {
     if (indexKey.IsEmpty()) return std::nullopt;
     if (!indexKey.IsText())
-        throw Failure(Codes::TypeMismatch, "Type mismatch: " + indexKey.Describe() + " is not a key");
+        throw Failure(Codes::TypeMismatch,
+                      "Type mismatch: " + indexKey.Describe() + " is not a key");
     if (indexKey.Text().empty()) return std::nullopt;
     return indexKey.Text();
 }
 
-std::string StoredKey(int32_t position) { return "TXM" + std::to_string(position); }
+std::string StoredKey(int32_t position) {
+    return "TXM" + std::to_string(position);
+}
 
 std::vector<std::string> Split(const std::string& text, const std::string& separator) {
     std::vector<std::string> parts;
@@ -66,9 +74,9 @@ std::optional<double> SaveSelection(const Value& indexKey) {
     if (indexKey.IsMissing()) return -1.0;
     if (indexKey.IsNull()) return std::nullopt;  // Null equals nothing
     if (std::optional<double> number = indexKey.NumericValue()) return number;
-    throw Failure(Codes::TypeMismatch,
-                  "Type mismatch: the index key of Save is " + indexKey.Describe() +
-                      "; give -1 for all transmitters or a position");
+    throw Failure(Codes::TypeMismatch, "Type mismatch: the index key of Save is " +
+                                           indexKey.Describe() +
+                                           "; give -1 for all transmitters or a position");
 }
 
 std::string PadNumber(int32_t number, std::size_t digits) {
@@ -93,9 +101,9 @@ Txms::~Txms() {
 
 // ---- The collection
 
-TransmitterRef Txms::Add(const Value& indexKey, int32_t txmType, int16_t address,
-                         int16_t comPort, const std::string& comSettings, int32_t protocol,
-                         const std::string& name, VbBool autoConnect, VbBool silent) {
+TransmitterRef Txms::Add(const Value& indexKey, int32_t txmType, int16_t address, int16_t comPort,
+                         const std::string& comSettings, int32_t protocol, const std::string& name,
+                         VbBool autoConnect, VbBool silent) {
     TransmitterRef txm;
     DeviceServerRef server;
     try {
@@ -230,7 +238,8 @@ int16_t Txms::InstallFamily(int32_t family, std::shared_ptr<PathSplitter>& split
     if (!language) throw Failure(Codes::ObjectRequired, "The language object is not available");
     splitter->SetSubFolder(language->ResourcesText());
     splitter->SetFileName(service->ServerSettingName(family));
-    if (!server->LoadSettings(splitter->FullName()).EqualsTrue()) return static_cast<int16_t>(-family);
+    if (!server->LoadSettings(splitter->FullName()).EqualsTrue())
+        return static_cast<int16_t>(-family);
 
     if (!host) throw Failure(Codes::ObjectRequired, "Object required: no host object was given");
     Value installed;
@@ -245,9 +254,8 @@ int16_t Txms::InstallFamily(int32_t family, std::shared_ptr<PathSplitter>& split
     if (!installed.EqualsTrue()) return static_cast<int16_t>(-(1024 + family));
 
     m_Servers.Add(server);
-    Connection events = server->OnUnitSychronized().Connect([this](std::string& info) {
-        m_OnTxmSync.Raise(info);
-    });
+    Connection events =
+        server->OnUnitSychronized().Connect([this](std::string& info) { m_OnTxmSync.Raise(info); });
     if (family == 1) m_ZandorSyncEvents = std::move(events);
     if (family == 2) m_PelxSyncEvents = std::move(events);
     if (family == 3) m_QuorraSyncEvents = std::move(events);
@@ -337,8 +345,12 @@ int16_t Txms::Load(const std::string& fileName, const std::string& section, cons
 
 // ---- Windows
 
-int16_t Txms::ShowWizard() { return ShowTxmsDialog(this); }
+int16_t Txms::ShowWizard() {
+    return ShowTxmsDialog(this);
+}
 
-VbBool Txms::Edit(const TransmitterRef& txm) { return ShowTxmDialog(txm, this, VbTrue); }
+VbBool Txms::Edit(const TransmitterRef& txm) {
+    return ShowTxmDialog(txm, this, VbTrue);
+}
 
 }  // namespace vq

@@ -26,13 +26,13 @@ class Txms;
 /// What a transmitter receives as its Parent when no outside identity was given: it names the
 /// collection without keeping it alive. The collection clears it when it dies.
 class CollectionIdentity : public PassThrough {
-public:
+  public:
     explicit CollectionIdentity(Txms* collection) : Collection(collection) {}
     Txms* Collection;
 };
 
 class Txms final : public TransmitterCollection {
-public:
+  public:
     Txms();
     ~Txms() override;
     Txms(const Txms&) = delete;
@@ -90,7 +90,7 @@ public:
     const PassThroughRef& Identity() const { return m_Identity; }
     void SetIdentity(PassThroughRef identity) { m_Identity = std::move(identity); }
 
-private:
+  private:
     int16_t InstallFamily(int32_t family, std::shared_ptr<PathSplitter>& splitter,
                           const std::shared_ptr<HostObject>& host, PassThroughRef& comHistory);
     TransmitterRef Lookup(const Value& vntIndexKey) const;

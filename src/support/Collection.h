@@ -15,7 +15,7 @@
 namespace vq {
 
 class TransmitterCollection {
-public:
+  public:
     virtual ~TransmitterCollection() = default;
 
     /// The new transmitter, or null when none was added (every failure is absorbed).
@@ -40,7 +40,8 @@ public:
     virtual VbBool Save(const std::string& fileName, const std::string& section,
                         const Value& indexKey = Value::Missing()) = 0;
     virtual int16_t Load(const std::string& fileName, const std::string& section,
-                         const Value& indexKey = Value::Missing(), VbBool autoConnect = VbFalse) = 0;
+                         const Value& indexKey = Value::Missing(),
+                         VbBool autoConnect = VbFalse) = 0;
     virtual std::string GetNextTxmName() = 0;
     virtual void Clear() = 0;
 };

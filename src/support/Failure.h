@@ -27,7 +27,7 @@ inline constexpr int32_t Fail = static_cast<int32_t>(0x80004005);               
 }  // namespace Codes
 
 class Failure : public std::runtime_error {
-public:
+  public:
     Failure(int32_t code, const std::string& description)
         : std::runtime_error(description), m_Code(code) {}
 
@@ -36,7 +36,7 @@ public:
     /// Human-readable description, as a host shows it.
     std::string Description() const { return what(); }
 
-private:
+  private:
     int32_t m_Code;
 };
 

@@ -22,7 +22,7 @@ namespace vq {
 
 template <class T>
 class OrderedCollection {
-public:
+  public:
     struct Entry {
         T Item;
         std::optional<std::string> Key;  // as given
@@ -77,7 +77,8 @@ public:
         const std::string folded = FoldKey(key);
         if (m_Index.count(folded) == 0) return 0;
         for (std::size_t i = 0; i < m_Entries.size(); ++i) {
-            if (m_Entries[i].Key && m_Entries[i].Folded == folded) return static_cast<int32_t>(i + 1);
+            if (m_Entries[i].Key && m_Entries[i].Folded == folded)
+                return static_cast<int32_t>(i + 1);
         }
         return 0;
     }
@@ -111,12 +112,12 @@ public:
         return items;
     }
 
-private:
+  private:
     void CheckPosition(int64_t position) const {
         if (position < 1 || position > Count())
-            throw Failure(Codes::SubscriptOutOfRange,
-                          "Subscript out of range: position " + std::to_string(position) +
-                              " of " + std::to_string(Count()));
+            throw Failure(Codes::SubscriptOutOfRange, "Subscript out of range: position " +
+                                                          std::to_string(position) + " of " +
+                                                          std::to_string(Count()));
     }
     static Failure MissingKey(std::string_view key) {
         return Failure(Codes::InvalidProcedureCall,

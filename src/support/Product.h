@@ -21,7 +21,7 @@ namespace vq {
 /// An outside object that the core only hands on: the host's communication objects, the port
 /// history, a transmitter's parent, a message box owner. Implementations decide what it holds.
 class PassThrough {
-public:
+  public:
     virtual ~PassThrough() = default;
 };
 using PassThroughRef = std::shared_ptr<PassThrough>;
@@ -33,7 +33,7 @@ using TransmitterRef = std::shared_ptr<Transmitter>;
 
 /// An object attached to a transmitter; detached before the transmitter leaves the collection.
 class Attachment {
-public:
+  public:
     virtual ~Attachment() = default;
     virtual void Detach() = 0;
 };
@@ -41,7 +41,7 @@ public:
 /// A command object of the item library: filled in by a command definition, sent by a
 /// transmitter, then read.
 class Command {
-public:
+  public:
     virtual ~Command() = default;
     /// The reply value at a 1-based index.
     virtual Value ReplyValue(int32_t index) = 0;
@@ -49,7 +49,7 @@ public:
 using CommandRef = std::shared_ptr<Command>;
 
 class CommandDefinition {
-public:
+  public:
     virtual ~CommandDefinition() = default;
     /// Fills in a command object; may replace or clear the reference. The result is not used.
     virtual void PrepareCommand(CommandRef& command) = 0;
@@ -57,7 +57,7 @@ public:
 
 /// The device description of a transmitter.
 class DeviceInfo {
-public:
+  public:
     virtual ~DeviceInfo() = default;
     /// The VersionText of every entry of Versions, in order.
     virtual std::vector<std::string> Versions() = 0;
@@ -67,7 +67,7 @@ public:
 
 /// The port object of a device server ("GetComObject"), reached by fixed dispatch ids.
 class PortObject {
-public:
+  public:
     virtual ~PortObject() = default;
     // Families other than 3: port number (dispatch id 4) and open flag (dispatch id 20).
     virtual int16_t PortNumber() = 0;
@@ -84,7 +84,7 @@ public:
 
 /// A device server: one per transmitter family.
 class DeviceServer {
-public:
+  public:
     virtual ~DeviceServer() = default;
     virtual std::string TypeName() = 0;
     /// Loads the server's settings; success is exactly true.
@@ -105,7 +105,7 @@ public:
 
 /// A transmitter of the item library.
 class Transmitter {
-public:
+  public:
     virtual ~Transmitter() = default;
     virtual int32_t TxmType() = 0;
     virtual void SetTxmType(int32_t type) = 0;
@@ -143,7 +143,7 @@ public:
 /// Told of installed types and of added, removed and activated transmitters; raises the
 /// connection progress events while a transmitter connects.
 class TransmitterRegistry {
-public:
+  public:
     virtual ~TransmitterRegistry() = default;
     virtual void TypeInstalled(const std::string& typeName) = 0;
     virtual void TxmAdded(const TransmitterRef& txm) = 0;
@@ -156,7 +156,7 @@ public:
 };
 
 class LanguageObject {
-public:
+  public:
     virtual ~LanguageObject() = default;
     /// 1 English, 2 Hungarian, 3 German, 4 Italian, 5 French, 6 Dutch.
     virtual int32_t LanguageIndex() = 0;
@@ -167,7 +167,7 @@ public:
 
 /// Splits a full file name into folder and file name, or composes one from three parts.
 class PathSplitter {
-public:
+  public:
     virtual ~PathSplitter() = default;
     virtual void SetFullName(const std::string& fullName) = 0;
     virtual std::string FullName() = 0;
@@ -181,7 +181,7 @@ public:
 
 /// Lets the user choose a configuration file.
 class ConfigChooser {
-public:
+  public:
     virtual ~ConfigChooser() = default;
     virtual void SetTxm(const TransmitterRef& txm) = 0;
     virtual void Run(int32_t mode, std::string& fileName, int32_t flags, int32_t owner) = 0;
@@ -193,7 +193,7 @@ public:
 
 /// A window whose placement the shared service stores and restores (positions in twips).
 class PlacementWindow {
-public:
+  public:
     virtual ~PlacementWindow() = default;
     virtual int32_t Left() = 0;
     virtual int32_t Top() = 0;
@@ -211,7 +211,7 @@ public:
 
 /// The item library's per-thread service.
 class SharedService {
-public:
+  public:
     virtual ~SharedService() = default;
     virtual std::string SettingsFilePath() = 0;
     /// The stored value, or defaultValue when the key is absent.
@@ -245,7 +245,7 @@ public:
 
 /// The host object handed to Initialize.
 class HostObject {
-public:
+  public:
     virtual ~HostObject() = default;
     virtual PassThroughRef ComMisc() = 0;
     virtual PassThroughRef ComModem() = 0;
@@ -254,7 +254,7 @@ public:
 
 /// Everything the core creates or obtains from the host product. One per thread.
 class ProductFactory {
-public:
+  public:
     virtual ~ProductFactory() = default;
     virtual TransmitterRef CreateTransmitter() = 0;
     virtual CommandRef CreateCommand() = 0;

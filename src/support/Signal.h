@@ -33,7 +33,7 @@ struct SlotList {
 
 /// Disconnects its handler when destroyed or reset. Move-only.
 class Connection {
-public:
+  public:
     Connection() = default;
     Connection(std::weak_ptr<detail::SlotList> list, std::weak_ptr<detail::SlotBase> slot)
         : m_List(std::move(list)), m_Slot(std::move(slot)) {}
@@ -63,14 +63,14 @@ public:
     /// True while the handler is connected to a living signal.
     bool IsConnected() const { return !m_List.expired() && !m_Slot.expired(); }
 
-private:
+  private:
     std::weak_ptr<detail::SlotList> m_List;
     std::weak_ptr<detail::SlotBase> m_Slot;
 };
 
 template <class... Args>
 class Signal {
-public:
+  public:
     using Handler = std::function<void(Args...)>;
 
     Signal() : m_List(std::make_shared<detail::SlotList>()) {}
@@ -95,7 +95,7 @@ public:
 
     std::size_t ConnectionCount() const { return m_List->Slots.size(); }
 
-private:
+  private:
     struct Slot : detail::SlotBase {
         explicit Slot(Handler fn) : Fn(std::move(fn)) {}
         Handler Fn;

@@ -18,7 +18,7 @@ const std::vector<std::pair<int32_t, const char*>>& CompiledTextEntries() {
 namespace {
 
 class CompiledTextSource final : public TextSource {
-public:
+  public:
     CompiledTextSource() {
         for (const auto& [id, text] : CompiledTextEntries()) m_Texts.emplace(id, text);
     }
@@ -28,7 +28,7 @@ public:
         return std::string(it->second);
     }
 
-private:
+  private:
     std::unordered_map<int32_t, const char*> m_Texts;
 };
 
@@ -64,7 +64,9 @@ const TextSource& CompiledTexts() {
     return source;
 }
 
-void SetTextSource(std::shared_ptr<const TextSource> source) { InstalledSource() = std::move(source); }
+void SetTextSource(std::shared_ptr<const TextSource> source) {
+    InstalledSource() = std::move(source);
+}
 
 std::string GetText(int16_t id) {
     const TextSource& texts = CurrentSource();

@@ -13,7 +13,7 @@ namespace vq {
 
 /// Where the string table lives: compiled into the core, or the module's string resources.
 class TextSource {
-public:
+  public:
     virtual ~TextSource() = default;
     /// The text under an id, or nothing when the table has no such id.
     virtual std::optional<std::string> Find(int32_t id) const = 0;

@@ -43,8 +43,12 @@ ModuleInfo& ModuleData() {
 }
 }  // namespace
 
-const ModuleInfo& Module() { return ModuleData(); }
+const ModuleInfo& Module() {
+    return ModuleData();
+}
 
-void SetModule(ModuleInfo info) { ModuleData() = std::move(info); }
+void SetModule(ModuleInfo info) {
+    ModuleData() = std::move(info);
+}
 
 }  // namespace vq

@@ -30,13 +30,13 @@ std::shared_ptr<SharedService> Service();
 /// Installs a product factory for this thread for the lifetime of the object, restoring the
 /// previous one (and the untitled counter) afterwards. Used by hosts of the core and by tests.
 class ScopedProduct {
-public:
+  public:
     explicit ScopedProduct(std::shared_ptr<ProductFactory> product);
     ~ScopedProduct();
     ScopedProduct(const ScopedProduct&) = delete;
     ScopedProduct& operator=(const ScopedProduct&) = delete;
 
-private:
+  private:
     std::shared_ptr<ProductFactory> m_Previous;
     int32_t m_PreviousCounter;
 };

@@ -47,8 +47,12 @@ double RoundHalfEven(double d) {
 }
 
 namespace {
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 }  // namespace
 
 std::optional<double> ParseNumber(const std::string& text) {
@@ -80,28 +84,39 @@ std::optional<double> ParseNumber(const std::string& text) {
 
 std::optional<double> Value::NumericValue() const {
     switch (m_Kind) {
-        case Kind::Empty: return 0.0;
+        case Kind::Empty:
+            return 0.0;
         case Kind::Boolean:
-        case Kind::Integer: return static_cast<double>(m_Integer);
-        case Kind::Real: return m_Real;
-        case Kind::Text: return ParseNumber(m_Text);
-        default: return std::nullopt;
+        case Kind::Integer:
+            return static_cast<double>(m_Integer);
+        case Kind::Real:
+            return m_Real;
+        case Kind::Text:
+            return ParseNumber(m_Text);
+        default:
+            return std::nullopt;
     }
 }
 
 std::string Value::ToText() const {
     switch (m_Kind) {
-        case Kind::Empty: return "";
-        case Kind::Text: return m_Text;
-        case Kind::Boolean: return m_Integer != 0 ? "True" : "False";
-        case Kind::Integer: return std::to_string(m_Integer);
+        case Kind::Empty:
+            return "";
+        case Kind::Text:
+            return m_Text;
+        case Kind::Boolean:
+            return m_Integer != 0 ? "True" : "False";
+        case Kind::Integer:
+            return std::to_string(m_Integer);
         case Kind::Real: {
             char buffer[40];
             std::snprintf(buffer, sizeof buffer, "%.15G", m_Real);
             return buffer;
         }
-        case Kind::Null: throw Failure(Codes::InvalidUseOfNull, "Invalid use of Null");
-        default: throw Failure(Codes::TypeMismatch, "Type mismatch: " + Describe() + " is not text");
+        case Kind::Null:
+            throw Failure(Codes::InvalidUseOfNull, "Invalid use of Null");
+        default:
+            throw Failure(Codes::TypeMismatch, "Type mismatch: " + Describe() + " is not text");
     }
 }
 
@@ -109,7 +124,8 @@ namespace {
 int64_t ToRangedInteger(const Value& v, int64_t low, int64_t high) {
     if (v.IsNull()) throw Failure(Codes::InvalidUseOfNull, "Invalid use of Null");
     const std::optional<double> number = v.NumericValue();
-    if (!number) throw Failure(Codes::TypeMismatch, "Type mismatch: " + v.Describe() + " is not a number");
+    if (!number)
+        throw Failure(Codes::TypeMismatch, "Type mismatch: " + v.Describe() + " is not a number");
     const double rounded = RoundHalfEven(*number);
     if (!(rounded >= static_cast<double>(low) && rounded <= static_cast<double>(high)))
         throw Failure(Codes::Overflow, "Overflow: " + v.Describe() + " is out of range");
@@ -117,9 +133,13 @@ int64_t ToRangedInteger(const Value& v, int64_t low, int64_t high) {
 }
 }  // namespace
 
-int16_t Value::ToInt16() const { return static_cast<int16_t>(ToRangedInteger(*this, INT16_MIN, INT16_MAX)); }
+int16_t Value::ToInt16() const {
+    return static_cast<int16_t>(ToRangedInteger(*this, INT16_MIN, INT16_MAX));
+}
 
-int32_t Value::ToInt32() const { return static_cast<int32_t>(ToRangedInteger(*this, INT32_MIN, INT32_MAX)); }
+int32_t Value::ToInt32() const {
+    return static_cast<int32_t>(ToRangedInteger(*this, INT32_MIN, INT32_MAX));
+}
 
 bool Value::EqualsTrue() const {
     if (!IsNumber()) return false;
@@ -129,15 +149,24 @@ bool Value::EqualsTrue() const {
 
 std::string Value::Describe() const {
     switch (m_Kind) {
-        case Kind::Empty: return "Empty";
-        case Kind::Null: return "Null";
-        case Kind::Missing: return "a missing argument";
-        case Kind::Boolean: return m_Integer != 0 ? "True" : "False";
-        case Kind::Integer: return "the number " + std::to_string(m_Integer);
-        case Kind::Real: return "the number " + ToText();
-        case Kind::Text: return "the text \"" + m_Text + "\"";
-        case Kind::Object: return m_Object ? "an object" : "Nothing";
-        case Kind::Unsupported: return "a value of type " + m_Text;
+        case Kind::Empty:
+            return "Empty";
+        case Kind::Null:
+            return "Null";
+        case Kind::Missing:
+            return "a missing argument";
+        case Kind::Boolean:
+            return m_Integer != 0 ? "True" : "False";
+        case Kind::Integer:
+            return "the number " + std::to_string(m_Integer);
+        case Kind::Real:
+            return "the number " + ToText();
+        case Kind::Text:
+            return "the text \"" + m_Text + "\"";
+        case Kind::Object:
+            return m_Object ? "an object" : "Nothing";
+        case Kind::Unsupported:
+            return "a value of type " + m_Text;
     }
     return "a value";
 }

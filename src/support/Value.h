@@ -19,13 +19,13 @@ namespace vq {
 class PassThrough;
 
 class Value {
-public:
+  public:
     enum class Kind { Empty, Null, Missing, Boolean, Integer, Real, Text, Object, Unsupported };
 
     Value() = default;  // Empty
     template <std::integral T>
-        requires(!std::same_as<T, bool>)
-    Value(T n) : m_Kind(Kind::Integer), m_Integer(static_cast<int64_t>(n)) {}
+    requires(!std::same_as<T, bool>) Value(T n)
+        : m_Kind(Kind::Integer), m_Integer(static_cast<int64_t>(n)) {}
     template <std::floating_point T>
     Value(T d) : m_Kind(Kind::Real), m_Real(static_cast<double>(d)) {}
     Value(std::string s) : m_Kind(Kind::Text), m_Text(std::move(s)) {}
@@ -77,7 +77,7 @@ public:
     /// A short description for messages: "Empty", "Null", "Integer 5", "Text \"abc\"", ...
     std::string Describe() const;
 
-private:
+  private:
     Kind m_Kind = Kind::Empty;
     int64_t m_Integer = 0;
     double m_Real = 0.0;

@@ -17,7 +17,7 @@ namespace vqtest {
 
 /// Answers the dialog as a user would, recording each opening.
 class TestWindow : public vq::WindowOpener {
-public:
+  public:
     struct Opening {
         vq::TransmitterRef Txm;
         vq::TransmitterCollection* Txms;
@@ -41,7 +41,7 @@ public:
 };
 
 class CollectionFixture : public ::testing::Test {
-protected:
+  protected:
     CollectionFixture() { previousOpener = vq::SetWindowOpener(window); }
     ~CollectionFixture() override {
         txms.reset();

@@ -12,7 +12,7 @@ namespace Codes = vq::Codes;
 namespace {
 
 class Collection : public vqtest::CollectionFixture {
-protected:
+  protected:
     void SetUp() override { Initialize(); }
 };
 
@@ -57,16 +57,17 @@ TEST_F(Collection, SilentAddWithAutoConnectSearchesAllBaudRates) {
         txms->Add(Value(""), 1, 1, 1, "4800,n,8,1", 1, "Found", VbTrue, VbTrue);
     ASSERT_NE(txm, nullptr);
     EXPECT_EQ(txm->Connected(), VbTrue);
-    EXPECT_EQ(world->RegistryEvents,
-              (std::vector<std::string>{"AutoConnet(4800,n,8,1)", "TimeOut()",
-                                        "AutoConnet(1200,n,8,1)", "TimeOut()",
-                                        "AutoConnet(2400,n,8,1)", "TxmConnected(Found)"}));
+    EXPECT_EQ(
+        world->RegistryEvents,
+        (std::vector<std::string>{"AutoConnet(4800,n,8,1)", "TimeOut()", "AutoConnet(1200,n,8,1)",
+                                  "TimeOut()", "AutoConnet(2400,n,8,1)", "TxmConnected(Found)"}));
 }
 
 TEST_F(Collection, AddAnswersNothingForTypesWithoutADeviceServer) {
     for (int32_t type : {0, -1, 4, 7}) {
         EXPECT_EQ(AddSilent("T", type), nullptr) << "type " << type;
-        EXPECT_EQ(txms->Add(Value(""), type, 1, 1, "4800,n,8,1", 1, "T", VbFalse, VbFalse), nullptr);
+        EXPECT_EQ(txms->Add(Value(""), type, 1, 1, "4800,n,8,1", 1, "T", VbFalse, VbFalse),
+                  nullptr);
     }
     EXPECT_EQ(txms->Count(), 0);
     EXPECT_TRUE(window->Openings.empty()) << "no dialog for a type without server";
@@ -261,7 +262,8 @@ TEST_F(Collection, NonSilentAddLetsTheUserConfirmOrCancel) {
     EXPECT_TRUE(world->RegistryEvents.empty()) << "AutoConnect has no effect when not silent";
 
     window->Answer = VbFalse;
-    EXPECT_EQ(txms->Add(Value(""), 1, 1, 1, "4800,n,8,1", 1, "Cancelled", VbFalse, VbFalse), nullptr);
+    EXPECT_EQ(txms->Add(Value(""), 1, 1, 1, "4800,n,8,1", 1, "Cancelled", VbFalse, VbFalse),
+              nullptr);
     EXPECT_EQ(txms->Count(), 1);
 
     // The dialog comes before the key is tried: a taken key is refused after confirming.

@@ -13,7 +13,7 @@ using vqtest::FailureCode;
 namespace {
 
 class Persistence : public vqtest::CollectionFixture {
-protected:
+  protected:
     void SetUp() override { Initialize(); }
 
     std::string File() const { return (folder.Path() / "plant.txm").string(); }
@@ -142,7 +142,8 @@ TEST_F(Persistence, LoadingCanConnectAndCountsTheTransmittersFound) {
     EXPECT_EQ(txms->Item(Value(1))->Connected(), VbTrue);
     EXPECT_EQ(txms->Item(Value(2))->Connected(), VbFalse) << "no search at other rates";
     int attempts = 0;
-    for (const std::string& event : world->RegistryEvents) attempts += event.rfind("AutoConnet", 0) == 0;
+    for (const std::string& event : world->RegistryEvents)
+        attempts += event.rfind("AutoConnet", 0) == 0;
     EXPECT_EQ(attempts, 3);
 
     txms->Clear();

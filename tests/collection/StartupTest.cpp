@@ -10,7 +10,7 @@ using vqtest::FailureCode;
 namespace {
 
 class Startup : public vqtest::CollectionFixture {
-protected:
+  protected:
     std::shared_ptr<sim::DeviceServer> Server(int32_t position) {
         return std::dynamic_pointer_cast<sim::DeviceServer>(txms->Servers().At(position));
     }
@@ -21,8 +21,7 @@ TEST_F(Startup, InstallsTheThreeFamiliesInOrder) {
     ASSERT_EQ(txms->Initialize(Folder(), host, history), 3);
     EXPECT_EQ(txms->IniFilePath(), Folder());
     ASSERT_EQ(txms->Servers().Count(), 3);
-    for (int32_t family = 1; family <= 3; ++family)
-        EXPECT_EQ(Server(family)->Family(), family);
+    for (int32_t family = 1; family <= 3; ++family) EXPECT_EQ(Server(family)->Family(), family);
     EXPECT_EQ(world->RegistryLog(),
               (std::vector<std::string>{"TypeInstalled(Zandor)", "TypeInstalled(Pellix)",
                                         "TypeInstalled(Quorra)"}));
@@ -125,7 +124,8 @@ TEST_F(Startup, ASecondInitializeAppendsFurtherServers) {
 
     // The event references now point at the newest servers.
     std::vector<std::string> received;
-    vq::Connection sync = txms->OnTxmSync().Connect([&](std::string& info) { received.push_back(info); });
+    vq::Connection sync =
+        txms->OnTxmSync().Connect([&](std::string& info) { received.push_back(info); });
     Server(4)->RaiseUnitSynchronized("new");
     firstZandor->RaiseUnitSynchronized("old");
     EXPECT_EQ(received, (std::vector<std::string>{"new"}));

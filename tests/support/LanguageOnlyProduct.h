@@ -12,7 +12,7 @@
 namespace vqtest {
 
 class FakeLanguage : public vq::LanguageObject {
-public:
+  public:
     int32_t Index = 1;
     bool Fails = false;
     int32_t LanguageIndex() override {
@@ -28,31 +28,43 @@ public:
         throw vq::Failure(vq::Codes::Unexpected, what);
     }
 
-private:
+  private:
     vq::Signal<int32_t> m_Change;
 };
 
 class LanguageOnlyService : public vq::SharedService {
-public:
+  public:
     std::shared_ptr<FakeLanguage> Lang = std::make_shared<FakeLanguage>();
     template <class T>
-    static T No(const char* what) { return FakeLanguage::Unexpected<T>(what); }
+    static T No(const char* what) {
+        return FakeLanguage::Unexpected<T>(what);
+    }
 
     std::shared_ptr<vq::LanguageObject> Language() override { return Lang; }
     std::string SettingsFilePath() override { return No<std::string>("SettingsFilePath"); }
     std::string ReadSetting(const std::string&, const std::string&, const std::string&,
-                            const std::string&) override { return No<std::string>("ReadSetting"); }
+                            const std::string&) override {
+        return No<std::string>("ReadSetting");
+    }
     vq::VbBool WriteSetting(const std::string&, const std::string&, const std::string&,
-                            const std::string&) override { return No<vq::VbBool>("WriteSetting"); }
+                            const std::string&) override {
+        return No<vq::VbBool>("WriteSetting");
+    }
     void ClearSection(const std::string&, const std::string&) override { No<int>("ClearSection"); }
     std::string ListSeparator() override { return No<std::string>("ListSeparator"); }
     int16_t ToInteger(const vq::Value&) override { return No<int16_t>("ToInteger"); }
     vq::Value RestorePlacement(vq::PlacementWindow&, const std::string&, const std::string&,
-                               const std::string&) override { return No<vq::Value>("RestorePlacement"); }
+                               const std::string&) override {
+        return No<vq::Value>("RestorePlacement");
+    }
     vq::Value SavePlacement(vq::PlacementWindow&, const std::string&, const std::string&,
-                            const std::string&) override { return No<vq::Value>("SavePlacement"); }
+                            const std::string&) override {
+        return No<vq::Value>("SavePlacement");
+    }
     int32_t ShowMessage(const std::string&, int32_t, int32_t, const std::string&,
-                        const vq::PassThroughRef&) override { return No<int32_t>("ShowMessage"); }
+                        const vq::PassThroughRef&) override {
+        return No<int32_t>("ShowMessage");
+    }
     std::string GetString(int32_t) override { return No<std::string>("GetString"); }
     std::string DefaultFolder() override { return No<std::string>("DefaultFolder"); }
     std::string ServerSettingName(int32_t) override { return No<std::string>("ServerSettingName"); }
@@ -65,13 +77,17 @@ public:
 };
 
 class LanguageOnlyProduct : public vq::ProductFactory {
-public:
+  public:
     std::shared_ptr<LanguageOnlyService> ServiceObject = std::make_shared<LanguageOnlyService>();
     template <class T>
-    static T No(const char* what) { return FakeLanguage::Unexpected<T>(what); }
+    static T No(const char* what) {
+        return FakeLanguage::Unexpected<T>(what);
+    }
 
     std::shared_ptr<vq::SharedService> Service() override { return ServiceObject; }
-    vq::TransmitterRef CreateTransmitter() override { return No<vq::TransmitterRef>("CreateTransmitter"); }
+    vq::TransmitterRef CreateTransmitter() override {
+        return No<vq::TransmitterRef>("CreateTransmitter");
+    }
     vq::CommandRef CreateCommand() override { return No<vq::CommandRef>("CreateCommand"); }
     std::shared_ptr<vq::PathSplitter> CreatePathSplitter() override {
         return No<std::shared_ptr<vq::PathSplitter>>("CreatePathSplitter");

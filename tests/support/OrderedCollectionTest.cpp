@@ -82,8 +82,8 @@ TEST(OrderedCollection, RemovedKeysCanBeUsedAgain) {
 }
 
 TEST(KeyFold, LeavesBytesThatAreNotUtf8Alone) {
-    const std::string broken = std::string("AB") + static_cast<char>(0xC3) + "X" +
-                               static_cast<char>(0xFF);
+    const std::string broken =
+        std::string("AB") + static_cast<char>(0xC3) + "X" + static_cast<char>(0xFF);
     const std::string folded = vq::FoldKey(broken);
     EXPECT_EQ(folded, std::string("ab") + static_cast<char>(0xC3) + "x" + static_cast<char>(0xFF));
     // An overlong encoding of "A" is not decoded (it would otherwise fold to "a").

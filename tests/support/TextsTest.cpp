@@ -12,7 +12,7 @@
 namespace {
 
 class GetTextTest : public ::testing::Test {
-protected:
+  protected:
     std::shared_ptr<vqtest::LanguageOnlyProduct> product =
         std::make_shared<vqtest::LanguageOnlyProduct>();
     vq::ScopedProduct scope{product};
@@ -20,9 +20,9 @@ protected:
 };
 
 TEST_F(GetTextTest, EachLanguageHasItsOwnWordingAndEnglishFillsTheGaps) {
-    const std::map<int32_t, std::string> untitled = {{1, "Untitled"},     {2, "Névtelen"},
-                                                     {3, "Untitled"},     {4, "Senza titolo"},
-                                                     {5, "Sans Nom"},     {6, "Geen naam"}};
+    const std::map<int32_t, std::string> untitled = {{1, "Untitled"}, {2, "Névtelen"},
+                                                     {3, "Untitled"}, {4, "Senza titolo"},
+                                                     {5, "Sans Nom"}, {6, "Geen naam"}};
     for (const auto& [language, text] : untitled) {
         Language(language);
         EXPECT_EQ(vq::GetText(312), text) << "language " << language;

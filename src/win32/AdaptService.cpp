@@ -237,17 +237,22 @@ public:
     }
 
 private:
+    // Objects are made through each class's factory, looked up once per ProgID; the factories
+    // are kept for the thread's life and, like the service, never released.
     ComPtr<IDispatch> Create(const wchar_t* progId) {
-        auto found = m_Classes.find(progId);
-        if (found == m_Classes.end()) {
+        auto found = m_Factories.find(progId);
+        if (found == m_Factories.end()) {
             CLSID clsid{};
-            const HRESULT hr = CLSIDFromProgID(progId, &clsid);
-            if (FAILED(hr)) throw CannotCreate(progId, hr);
-            found = m_Classes.emplace(progId, clsid).first;
+            HRESULT hr = CLSIDFromProgID(progId, &clsid);
+            IClassFactory* factory = nullptr;
+            if (SUCCEEDED(hr))
+                hr = CoGetClassObject(clsid, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, nullptr, IID_IClassFactory,
+                                      reinterpret_cast<void**>(&factory));
+            if (FAILED(hr) || factory == nullptr) throw CannotCreate(progId, hr);
+            found = m_Factories.emplace(progId, factory).first;
         }
         ComPtr<IDispatch> object;
-        const HRESULT hr = CoCreateInstance(found->second, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                            IID_IDispatch, reinterpret_cast<void**>(object.Put()));
+        const HRESULT hr = found->second->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(object.Put()));
         if (FAILED(hr) || !object) throw CannotCreate(progId, hr);
         return object;
     }
@@ -258,7 +263,7 @@ private:
                        "ActiveX component can't create object: " + Narrow(progId) + " (" + code + ")");
     }
 
-    std::unordered_map<std::wstring, CLSID> m_Classes;
+    std::unordered_map<std::wstring, IClassFactory*> m_Factories;  // never released
     std::shared_ptr<ComService>* m_Service = nullptr;         // never deleted
     std::shared_ptr<ComConfigChooser>* m_Chooser = nullptr;  // never deleted
 };

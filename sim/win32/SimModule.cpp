@@ -2,9 +2,11 @@
 // self-registration under the host product's ProgIDs.
 #include <olectl.h>
 
+#include <map>
 #include <string>
 
 #include "Automation.h"
+#include "ClassFactory.h"
 #include "SimWorld.h"
 #include "support/Failure.h"
 
@@ -37,42 +39,18 @@ const ExportedClass kClasses[] = {
     {ClassId(9), L"vqSim.World", SimClass::World},
 };
 
-class ClassFactory final : public IClassFactory {
-public:
-    explicit ClassFactory(SimClass kind) : m_Kind(kind) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (object == nullptr) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-            *object = static_cast<IClassFactory*>(this);
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
+// Makes an object of an exported class; failures become their codes.
+HRESULT CreateObject(SimClass kind, REFIID riid, void** object) {
+    try {
+        ComPtr<IDispatch> created = CreateSimObject(kind);
+        if (!created) return E_FAIL;
+        return created->QueryInterface(riid, object);
+    } catch (const vq::Failure& failure) {
+        return failure.Code() < 0 ? failure.Code() : E_FAIL;
+    } catch (...) {
+        return E_UNEXPECTED;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
-        if (object == nullptr) return E_POINTER;
-        *object = nullptr;
-        if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-        try {
-            ComPtr<IDispatch> created = CreateSimObject(m_Kind);
-            if (!created) return E_FAIL;
-            return created->QueryInterface(riid, object);
-        } catch (const vq::Failure& failure) {
-            return failure.Code() < 0 ? failure.Code() : E_FAIL;
-        } catch (...) {
-            return E_UNEXPECTED;
-        }
-    }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-        vq::win32::LockModule(lock != FALSE);
-        return S_OK;
-    }
-
-private:
-    SimClass m_Kind;
-};
+}
 
 std::wstring GuidText(REFGUID guid) {
     wchar_t text[40] = {};
@@ -114,12 +92,12 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
     if (object == nullptr) return E_POINTER;
     *object = nullptr;
-    static ClassFactory factories[] = {
-        ClassFactory(SimClass::Txm),     ClassFactory(SimClass::Service),       ClassFactory(SimClass::PathSplitter),
-        ClassFactory(SimClass::ConfigChooser), ClassFactory(SimClass::Command), ClassFactory(SimClass::Server1),
-        ClassFactory(SimClass::Server2), ClassFactory(SimClass::Server3),       ClassFactory(SimClass::World)};
-    for (std::size_t i = 0; i < std::size(kClasses); ++i) {
-        if (IsEqualCLSID(clsid, kClasses[i].Clsid)) return factories[i].QueryInterface(riid, object);
+    for (const ExportedClass& c : kClasses) {
+        if (!IsEqualCLSID(clsid, c.Clsid)) continue;
+        static std::map<SimClass, vq::win32::StaticClassFactory> factories;
+        const SimClass kind = c.Kind;
+        auto found = factories.try_emplace(kind, [kind](REFIID iid, void** made) { return CreateObject(kind, iid, made); });
+        return found.first->second.QueryInterface(riid, object);
     }
     return CLASS_E_CLASSNOTAVAILABLE;
 }

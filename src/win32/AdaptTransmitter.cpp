@@ -36,6 +36,37 @@ private:
     std::unordered_map<IUnknown*, std::weak_ptr<Adapter>> m_Map;
 };
 
+// The text member of every element of a collection an object hands out.
+std::vector<std::string> TextsOfElements(Outside& owner, const wchar_t* collection, const wchar_t* member,
+                                         const char* role) {
+    Outside list(AsObject(owner.Call(collection), role), role);
+    std::vector<std::string> texts;
+    for (const Variant& element : Elements(list)) {
+        Outside entry(AsObject(element, role), role);
+        texts.push_back(AsText(entry.Call(member)));
+    }
+    return texts;
+}
+
+// An object reference passed by reference: holds one reference to what the slot points at,
+// whatever the callee leaves there, and tells whether it changed.
+class DispatchSlot {
+public:
+    explicit DispatchSlot(ComPtr<IDispatch> given) : m_Given(std::move(given)), m_Slot(ComPtr<IDispatch>(m_Given).Detach()) {}
+    DispatchSlot(const DispatchSlot&) = delete;
+    DispatchSlot& operator=(const DispatchSlot&) = delete;
+    ~DispatchSlot() {
+        if (m_Slot) m_Slot->Release();
+    }
+    Variant Argument() { return RefObject(&m_Slot); }
+    bool Changed() const { return m_Slot != m_Given.Get(); }
+    IDispatch* Now() const { return m_Slot; }
+
+private:
+    ComPtr<IDispatch> m_Given;
+    IDispatch* m_Slot;
+};
+
 class ComCommand final : public Command {
 public:
     explicit ComCommand(ComPtr<IDispatch> object) : m_Object(std::move(object), "command object") {}
@@ -60,18 +91,10 @@ public:
     explicit ComCommandDefinition(ComPtr<IDispatch> object)
         : m_Object(std::move(object), "command definition") {}
     void PrepareCommand(CommandRef& command) override {
-        IDispatch* slot = DispatchOfCommand(command);
-        if (slot) slot->AddRef();
-        const ComPtr<IDispatch> given(slot);
-        struct Release {
-            IDispatch*& Slot;
-            ~Release() {
-                if (Slot) Slot->Release();
-            }
-        } release{slot};
-        m_Object.Call(on::kPrepareCommand, {RefObject(&slot)});
-        if (slot != given.Get())
-            command = slot ? std::make_shared<ComCommand>(ComPtr<IDispatch>(slot)) : nullptr;
+        DispatchSlot slot{ComPtr<IDispatch>(DispatchOfCommand(command))};
+        m_Object.Call(on::kPrepareCommand, {slot.Argument()});
+        if (slot.Changed())
+            command = slot.Now() ? std::make_shared<ComCommand>(ComPtr<IDispatch>(slot.Now())) : nullptr;
     }
 
 private:
@@ -82,13 +105,7 @@ class ComDeviceInfo final : public DeviceInfo {
 public:
     explicit ComDeviceInfo(ComPtr<IDispatch> object) : m_Object(std::move(object), "device description") {}
     std::vector<std::string> Versions() override {
-        Outside versions(AsObject(m_Object.Call(on::kVersions), "Versions"), "version list");
-        std::vector<std::string> texts;
-        for (const Variant& element : Elements(versions)) {
-            Outside entry(AsObject(element, "a version entry"), "version entry");
-            texts.push_back(AsText(entry.Call(on::kVersionText)));
-        }
-        return texts;
+        return TextsOfElements(m_Object, on::kVersions, on::kVersionText, "version");
     }
     std::shared_ptr<CommandDefinition> GetCommand(const std::string& key) override {
         ComPtr<IDispatch> definition = AsObject(m_Object.Call(on::kGetCommand, {Text(key)}), "GetCommand");
@@ -128,23 +145,16 @@ private:
 // Runs an InstallComm call whose last argument is the port history by reference, and hands
 // back whatever object the server left there.
 Value InstallWithHistory(Outside& server, std::vector<Variant> args, PassThroughRef& comHistory) {
-    IDispatch* slot = ToDispatch(comHistory, "the port history").Detach();
-    const ComPtr<IDispatch> given(slot);
-    struct Release {
-        IDispatch*& Slot;
-        ~Release() {
-            if (Slot) Slot->Release();
-        }
-    } release{slot};
-    args.push_back(RefObject(&slot));
+    DispatchSlot slot{ToDispatch(comHistory, "the port history")};
+    args.push_back(slot.Argument());
     Variant result;
     try {
         result = server.Call(on::kInstallComm, std::move(args));
     } catch (...) {
-        if (slot != given.Get()) comHistory = ToPassThrough(*ObjectVariant(slot));
+        if (slot.Changed()) comHistory = ToPassThrough(*ObjectVariant(slot.Now()));
         throw;
     }
-    if (slot != given.Get()) comHistory = ToPassThrough(*ObjectVariant(slot));
+    if (slot.Changed()) comHistory = ToPassThrough(*ObjectVariant(slot.Now()));
     return ToValue(result.Raw());
 }
 
@@ -171,13 +181,7 @@ public:
         return InstallWithHistory(m_Object, std::move(args), comHistory);
     }
     std::vector<std::string> Protocols() override {
-        Outside protocols(AsObject(m_Object.Call(on::kProtocols), "Protocols"), "protocol list");
-        std::vector<std::string> texts;
-        for (const Variant& element : Elements(protocols)) {
-            Outside entry(AsObject(element, "a protocol entry"), "protocol entry");
-            texts.push_back(AsText(entry.Call(on::kProtocolText)));
-        }
-        return texts;
+        return TextsOfElements(m_Object, on::kProtocols, on::kProtocolText, "protocol");
     }
     std::shared_ptr<PortObject> GetComObject() override {
         ComPtr<IDispatch> port = AsObject(m_Object.Call(on::kGetComObject), "GetComObject");

@@ -6,6 +6,7 @@
 
 #include "Adapters.h"
 #include "Automation.h"
+#include "ClassFactory.h"
 #include "Module.h"
 #include "TxmsObject.h"
 #include "vqTransmitters32.h"
@@ -17,34 +18,7 @@ namespace {
 constexpr const wchar_t* kProgId = L"vqTransmitters32.CTxms";
 constexpr const wchar_t* kClassName = L"vqTransmitters32.CTxms";
 
-class ClassFactory final : public IClassFactory {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (object == nullptr) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-            *object = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    // The factory is static; it keeps the module busy through LockServer only.
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
-        if (object == nullptr) return E_POINTER;
-        *object = nullptr;
-        if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-        return TxmsObject::Create(riid, object);
-    }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-        LockModule(lock != FALSE);
-        return S_OK;
-    }
-};
-
-ClassFactory g_Factory;
+StaticClassFactory g_Factory(&TxmsObject::Create);
 
 std::wstring GuidText(REFGUID guid) {
     wchar_t text[40] = {};

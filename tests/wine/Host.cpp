@@ -1,6 +1,6 @@
 #include "Host.h"
 
-#include "Variants.h"
+#include "Outside.h"
 
 namespace vqtest {
 
@@ -73,24 +73,9 @@ VARIANT Var::ByRef(bool asVariant) {
 }
 
 Variant Str(const std::string& text) { return vq::win32::ToVariant(vq::Value(text)); }
-Variant I4(int32_t n) {
-    Variant v;
-    V_VT(&v.Raw()) = VT_I4;
-    V_I4(&v.Raw()) = n;
-    return v;
-}
-Variant I2(int16_t n) {
-    Variant v;
-    V_VT(&v.Raw()) = VT_I2;
-    V_I2(&v.Raw()) = n;
-    return v;
-}
-Variant Bool(bool b) {
-    Variant v;
-    V_VT(&v.Raw()) = VT_BOOL;
-    V_BOOL(&v.Raw()) = b ? VARIANT_TRUE : VARIANT_FALSE;
-    return v;
-}
+Variant I4(int32_t n) { return vq::win32::Long(n); }
+Variant I2(int16_t n) { return vq::win32::Short(n); }
+Variant Bool(bool b) { return vq::win32::Bool(vq::VbBool::From(b)); }
 Variant Obj(IDispatch* object) { return vq::win32::ObjectVariant(object); }
 Variant NullValue() {
     Variant v;

@@ -11,7 +11,10 @@ namespace {
 class ServersObject final : public DispatchFromTypeInfo<_CServers>, public ISupportErrorInfo, public RefCounted {
 public:
     explicit ServersObject(TxmsObject& owner) : m_Owner(owner) { m_Owner.AddRef(); }
-    ~ServersObject() override { m_Owner.Release(); }
+    ~ServersObject() override {
+        m_Owner.ServersObjectGone();
+        m_Owner.Release();
+    }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         if (object == nullptr) return E_POINTER;

@@ -106,6 +106,8 @@ void TxmsObject::TearDown() {
     Release();
 }
 
+void TxmsObject::ServersObjectGone() { m_ServersObject = nullptr; }
+
 Txms& TxmsObject::Core() {
     if (!m_Txms)
         throw Failure(Codes::Unexpected,
@@ -255,7 +257,13 @@ HRESULT TxmsObject::get_Servers(IDispatch** Result) {
         RequireOut(Result, "the servers");
         *Result = nullptr;
         Core();
-        *Result = CreateServersObject(*this);
+        // The same object while the host holds it, so that Servers Is Servers.
+        if (m_ServersObject) {
+            m_ServersObject->AddRef();
+            *Result = m_ServersObject;
+            return;
+        }
+        *Result = m_ServersObject = CreateServersObject(*this);
     });
 }
 

@@ -79,6 +79,8 @@ public:
 
     /// The core collection; throws Failure once the object has been torn down.
     Txms& Core();
+    /// Called by the Servers object when it dies.
+    void ServersObjectGone();
 
 private:
     class Identity;
@@ -97,6 +99,7 @@ private:
     ConnectionPoint m_Events;
     Connection m_SyncRelay;
     long m_Owned = 0;
+    IDispatch* m_ServersObject = nullptr;  // not owned: it holds this object
     int m_Busy = 0;  // > 0 while the list changes or the object is torn down
 };
 

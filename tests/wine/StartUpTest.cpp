@@ -29,6 +29,7 @@ TEST(StartUp, AllFamiliesInstallInOrder) {
     const ComPtr<IDispatch> servers = GetObject(t.Txms.Get(), L"Servers");
     ASSERT_TRUE(servers);
     EXPECT_EQ(3, GetLong(servers.Get(), L"Count"));
+    EXPECT_EQ(servers.As<IUnknown>().Get(), GetObject(t.Txms.Get(), L"Servers").As<IUnknown>().Get());
     // Servers(2) through the default member is the family-2 server.
     const ComPtr<IDispatch> second = ObjectOf(CallById(servers.Get(), DISPID_VALUE, {In(I4(2))}).Result);
     ASSERT_TRUE(second);

@@ -9,56 +9,75 @@
 
 using namespace vqtest;
 
+namespace {
+
+constexpr int kTransmitters = 10000;
+constexpr int kCalls = 200000;
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Adds the transmitters early-bound, keyed Txm0 .. Txm9999; false when one is refused.
+bool Fill(IDispatch* txms) {
+    const ComPtr<_CTxms> early = ComPtr<IDispatch>(txms).As<_CTxms>();
+    for (int i = 0; i < kTransmitters; ++i) {
+        Variant key = Str("Txm" + std::to_string(i));
+        LONG type = 1 + i % 3, protocol = 1;
+        SHORT address = static_cast<SHORT>(i % 1000), port = 1;
+        Bstr settings("4800,n,8,1"), name("Transmitter " + std::to_string(i));
+        BSTR s = settings.Get(), n = name.Get();
+        VARIANT_BOOL autoConnect = VARIANT_FALSE, silent = VARIANT_TRUE;
+        ComPtr<IDispatch> added;
+        early->Add(&key.Raw(), &type, &address, &port, &s, &protocol, &n, &autoConnect, &silent, added.Put());
+        if (!added) return false;
+    }
+    return true;
+}
+
+// Seconds for kCalls late-bound Item calls by key (keys in another letter case); < 0 on failure.
+double TimeItemByKey(IDispatch* txms) {
+    DISPID item = DISPID_UNKNOWN;
+    LPOLESTR itemName[1] = {const_cast<LPOLESTR>(L"Item")};
+    if (FAILED(txms->GetIDsOfNames(IID_NULL, itemName, 1, LOCALE_USER_DEFAULT, &item))) return -1;
+    std::vector<Variant> keys;
+    for (int i = 0; i < 1000; ++i) keys.push_back(Str("TXM" + std::to_string((i * 7919) % kTransmitters)));
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < kCalls; ++i) {
+        VARIANT ref;
+        V_VT(&ref) = VT_VARIANT | VT_BYREF;
+        V_VARIANTREF(&ref) = &keys[static_cast<std::size_t>(i % 1000)].Raw();
+        DISPPARAMS params{&ref, nullptr, 1, 0};
+        Variant result;
+        if (FAILED(txms->Invoke(item, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET | DISPATCH_METHOD, &params,
+                                &result.Raw(), nullptr, nullptr)) ||
+            V_VT(&result.Raw()) != VT_DISPATCH || V_DISPATCH(&result.Raw()) == nullptr)
+            return -1;
+    }
+    return SecondsSince(start);
+}
+
+}  // namespace
+
 int main() {
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
     if (CallExport(L"vqSimProduct.dll", "DllRegisterServer") != S_OK ||
         CallExport(L"vqTransmitters32.dll", "DllRegisterServer") != S_OK)
         return 2;
-    constexpr int kTransmitters = 10000;
-    constexpr int kCalls = 200000;
+    int status = 0;
     {
-        ComPtr<IDispatch> world = World();
-        ComPtr<IDispatch> txms = NewTxms();
-        if (InitializeTxms(txms.Get(), world.Get()) != 3) return 3;
-        const ComPtr<_CTxms> early = txms.As<_CTxms>();
+        const ComPtr<IDispatch> world = World();
+        const ComPtr<IDispatch> txms = NewTxms();
         const auto fillStart = std::chrono::steady_clock::now();
-        for (int i = 0; i < kTransmitters; ++i) {
-            Variant key = Str("Txm" + std::to_string(i));
-            LONG type = 1 + i % 3, protocol = 1;
-            SHORT address = static_cast<SHORT>(i % 1000), port = 1;
-            Bstr settings("4800,n,8,1"), name("Transmitter " + std::to_string(i));
-            BSTR s = settings.Get(), n = name.Get();
-            VARIANT_BOOL autoConnect = VARIANT_FALSE, silent = VARIANT_TRUE;
-            ComPtr<IDispatch> added;
-            early->Add(&key.Raw(), &type, &address, &port, &s, &protocol, &n, &autoConnect, &silent, added.Put());
-            if (!added) return 4;
+        if (InitializeTxms(txms.Get(), world.Get()) != 3 || !Fill(txms.Get())) {
+            status = 3;
+        } else {
+            std::printf("filled %d transmitters in %.2f s\n", kTransmitters, SecondsSince(fillStart));
+            const double seconds = TimeItemByKey(txms.Get());
+            if (seconds < 0) status = 4;
+            else std::printf("late-bound Item by key: %.3f us per call (%d calls)\n", seconds * 1e6 / kCalls, kCalls);
         }
-        const double fillSeconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - fillStart).count();
-
-        DISPID item = DISPID_UNKNOWN;
-        LPOLESTR itemName[1] = {const_cast<LPOLESTR>(L"Item")};
-        txms->GetIDsOfNames(IID_NULL, itemName, 1, LOCALE_USER_DEFAULT, &item);
-        std::vector<Variant> keys;
-        for (int i = 0; i < 1000; ++i) keys.push_back(Str("TXM" + std::to_string((i * 7919) % kTransmitters)));
-        const auto start = std::chrono::steady_clock::now();
-        for (int i = 0; i < kCalls; ++i) {
-            VARIANT ref;
-            V_VT(&ref) = VT_VARIANT | VT_BYREF;
-            V_VARIANTREF(&ref) = &keys[static_cast<std::size_t>(i % 1000)].Raw();
-            DISPPARAMS params{&ref, nullptr, 1, 0};
-            VARIANT result;
-            VariantInit(&result);
-            if (FAILED(txms->Invoke(item, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET | DISPATCH_METHOD,
-                                    &params, &result, nullptr, nullptr)) ||
-                V_VT(&result) != VT_DISPATCH || V_DISPATCH(&result) == nullptr)
-                return 5;
-            VariantClear(&result);
-        }
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        std::printf("filled %d transmitters in %.2f s\n", kTransmitters, fillSeconds);
-        std::printf("late-bound Item by key: %.3f us per call (%d calls)\n", seconds * 1e6 / kCalls, kCalls);
     }
     CoUninitialize();
-    return 0;
+    return status;
 }

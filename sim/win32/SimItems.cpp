@@ -24,37 +24,55 @@ std::shared_ptr<T> NativeOf(const VARIANT& value, Kind kind, const char* what) {
     if (!object) return nullptr;
     SimObject* sim = SimObject::From(object.Get());
     if (sim == nullptr || sim->GetKind() != kind)
-        throw vq::Failure(vq::Codes::TypeMismatch, std::string("Type mismatch: ") + what + " is not a simulated one");
+        throw vq::Failure(vq::Codes::TypeMismatch,
+                          std::string("Type mismatch: ") + what + " is not a simulated one");
     return std::static_pointer_cast<T>(sim->Native);
 }
 
-Variant Text(const std::string& text) { return vq::win32::ToVariant(vq::Value(text)); }
-Variant Number(int64_t n) { return vq::win32::ToVariant(vq::Value(n)); }
-Variant Boolean(vq::VbBool b) { return vq::win32::ToVariant(vq::Value(b)); }
+Variant Text(const std::string& text) {
+    return vq::win32::ToVariant(vq::Value(text));
+}
+Variant Number(int64_t n) {
+    return vq::win32::ToVariant(vq::Value(n));
+}
+Variant Boolean(vq::VbBool b) {
+    return vq::win32::ToVariant(vq::Value(b));
+}
 
 void AddTransmitterSettings(SimObject& o, const std::shared_ptr<sim::Transmitter>& t) {
-    o.Property(L"TxmType", [t](Call& c) { c.Return(Number(t->TxmType())); },
-               [t](Call& c) { t->SetTxmType(ToValue(c.PutValue()).ToInt32()); });
-    o.Property(L"Address", [t](Call& c) { c.Return(Number(t->Address())); },
-               [t](Call& c) { t->SetAddress(ToValue(c.PutValue()).ToInt16()); });
-    o.Property(L"ComPort", [t](Call& c) { c.Return(Number(t->ComPort())); },
-               [t](Call& c) { t->SetComPort(ToValue(c.PutValue()).ToInt16()); });
-    o.Property(L"ComSettings", [t](Call& c) { c.Return(Text(t->ComSettings())); },
-               [t](Call& c) { t->SetComSettings(ToValue(c.PutValue()).ToText()); });
-    o.Property(L"Protocol", [t](Call& c) { c.Return(Number(t->Protocol())); },
-               [t](Call& c) { t->SetProtocol(ToValue(c.PutValue()).ToInt32()); });
-    o.Property(L"Name", [t](Call& c) { c.Return(Text(t->Name())); },
-               [t](Call& c) { t->SetName(ToValue(c.PutValue()).ToText()); });
-    o.Property(L"Version", [t](Call& c) { c.Return(Text(t->Version())); },
-               [t](Call& c) { t->SetVersion(ToValue(c.PutValue()).ToText()); });
-    o.Property(L"Index", [t](Call& c) { c.Return(Number(t->Index())); },
-               [t](Call& c) { t->SetIndex(ToValue(c.PutValue()).ToInt16()); });
-    o.Property(L"OffLine", [t](Call& c) { c.Return(Boolean(t->OffLine())); },
-               [t](Call& c) { t->SetOffLine(vq::VbBool(ToValue(c.PutValue()).ToInt16())); });
-    o.Property(L"Historian", [t](Call& c) { c.Return(Number(t->Historian())); },
-               [t](Call& c) { t->SetHistorian(ToValue(c.PutValue()).ToInt32()); });
-    o.Property(L"Connected", [t](Call& c) { c.Return(Boolean(t->Connected())); },
-               [t](Call& c) { t->SetConnected(vq::VbBool(ToValue(c.PutValue()).ToInt16())); });
+    o.Property(
+        L"TxmType", [t](Call& c) { c.Return(Number(t->TxmType())); },
+        [t](Call& c) { t->SetTxmType(ToValue(c.PutValue()).ToInt32()); });
+    o.Property(
+        L"Address", [t](Call& c) { c.Return(Number(t->Address())); },
+        [t](Call& c) { t->SetAddress(ToValue(c.PutValue()).ToInt16()); });
+    o.Property(
+        L"ComPort", [t](Call& c) { c.Return(Number(t->ComPort())); },
+        [t](Call& c) { t->SetComPort(ToValue(c.PutValue()).ToInt16()); });
+    o.Property(
+        L"ComSettings", [t](Call& c) { c.Return(Text(t->ComSettings())); },
+        [t](Call& c) { t->SetComSettings(ToValue(c.PutValue()).ToText()); });
+    o.Property(
+        L"Protocol", [t](Call& c) { c.Return(Number(t->Protocol())); },
+        [t](Call& c) { t->SetProtocol(ToValue(c.PutValue()).ToInt32()); });
+    o.Property(
+        L"Name", [t](Call& c) { c.Return(Text(t->Name())); },
+        [t](Call& c) { t->SetName(ToValue(c.PutValue()).ToText()); });
+    o.Property(
+        L"Version", [t](Call& c) { c.Return(Text(t->Version())); },
+        [t](Call& c) { t->SetVersion(ToValue(c.PutValue()).ToText()); });
+    o.Property(
+        L"Index", [t](Call& c) { c.Return(Number(t->Index())); },
+        [t](Call& c) { t->SetIndex(ToValue(c.PutValue()).ToInt16()); });
+    o.Property(
+        L"OffLine", [t](Call& c) { c.Return(Boolean(t->OffLine())); },
+        [t](Call& c) { t->SetOffLine(vq::VbBool(ToValue(c.PutValue()).ToInt16())); });
+    o.Property(
+        L"Historian", [t](Call& c) { c.Return(Number(t->Historian())); },
+        [t](Call& c) { t->SetHistorian(ToValue(c.PutValue()).ToInt32()); });
+    o.Property(
+        L"Connected", [t](Call& c) { c.Return(Boolean(t->Connected())); },
+        [t](Call& c) { t->SetConnected(vq::VbBool(ToValue(c.PutValue()).ToInt16())); });
 }
 
 ComPtr<IDispatch> WrapDeviceInfo(const std::shared_ptr<vq::DeviceInfo>& info) {
@@ -63,7 +81,8 @@ ComPtr<IDispatch> WrapDeviceInfo(const std::shared_ptr<vq::DeviceInfo>& info) {
     o->Native = info;
     o->Method(L"Versions", [info](Call& c) {
         std::vector<ComPtr<IDispatch>> entries;
-        for (const std::string& text : info->Versions()) entries.push_back(MakeTextEntry(L"VersionText", text));
+        for (const std::string& text : info->Versions())
+            entries.push_back(MakeTextEntry(L"VersionText", text));
         c.Return(ObjectResult(MakeList(std::move(entries))));
     });
     o->Method(L"GetCommand", [info](Call& c) {
@@ -87,13 +106,16 @@ ComPtr<IDispatch> WrapDeviceInfo(const std::shared_ptr<vq::DeviceInfo>& info) {
 
 void AddTransmitterLinks(SimObject& o, const std::shared_ptr<sim::Transmitter>& t) {
     o.Method(L"TypeText", [t](Call& c) { c.Return(Text(t->TypeText())); });
-    o.Property(L"Server", [t](Call& c) { c.Return(ObjectResult(WrapServer(t->Server()))); },
-               [t](Call& c) { t->SetServer(NativeServer(c.PutValue())); });
-    o.Property(L"Parent", [t](Call& c) { c.Return(FromNative(t->Parent())); },
-               [t](Call& c) { t->SetParent(ToNative(c.PutValue())); });
+    o.Property(
+        L"Server", [t](Call& c) { c.Return(ObjectResult(WrapServer(t->Server()))); },
+        [t](Call& c) { t->SetServer(NativeServer(c.PutValue())); });
+    o.Property(
+        L"Parent", [t](Call& c) { c.Return(FromNative(t->Parent())); },
+        [t](Call& c) { t->SetParent(ToNative(c.PutValue())); });
     o.Method(L"Connect", [t](Call& c) { c.Return(Boolean(t->Connect(vq::VbBool(c.Short(0))))); });
     o.Method(L"Describe", [t](Call& c) { c.Return(Text(t->Describe(c.Long(0)))); });
-    o.Method(L"DeviceInfo", [t](Call& c) { c.Return(ObjectResult(WrapDeviceInfo(t->DeviceInfo()))); });
+    o.Method(L"DeviceInfo",
+             [t](Call& c) { c.Return(ObjectResult(WrapDeviceInfo(t->DeviceInfo()))); });
     o.Method(L"SendCommand", [t](Call& c) {
         c.Return(Boolean(t->SendCommand(NativeCommand(c.Arg(0)), c.Long(1), c.Long(2))));
     });
@@ -110,14 +132,17 @@ void AddTransmitterLinks(SimObject& o, const std::shared_ptr<sim::Transmitter>& 
 ComPtr<IDispatch> Identity(const void* native, const std::function<ComPtr<SimObject>()>& build) {
     if (native == nullptr) return nullptr;
     const auto found = Identities().find(native);
-    if (found != Identities().end()) return ComPtr<IDispatch>(static_cast<IDispatch*>(found->second));
+    if (found != Identities().end())
+        return ComPtr<IDispatch>(static_cast<IDispatch*>(found->second));
     ComPtr<SimObject> object = build();
     Identities()[native] = object.Get();
     object->OnDestroy = [native] { Identities().erase(native); };
     return ComPtr<IDispatch>(static_cast<IDispatch*>(object.Get()));
 }
 
-Variant ObjectResult(const ComPtr<IDispatch>& object) { return vq::win32::ObjectVariant(object.Get()); }
+Variant ObjectResult(const ComPtr<IDispatch>& object) {
+    return vq::win32::ObjectVariant(object.Get());
+}
 
 ComPtr<IDispatch> WrapTransmitter(const vq::TransmitterRef& txm) {
     return Identity(txm.get(), [&] {
@@ -135,7 +160,9 @@ ComPtr<IDispatch> WrapCommand(const vq::CommandRef& command) {
     return Identity(command.get(), [&] {
         ComPtr<SimObject> o = SimObject::Create(Kind::Command);
         o->Native = command;
-        o->Method(L"ReplyValue", [command](Call& c) { c.Return(vq::win32::ToVariant(command->ReplyValue(c.Long(0)))); });
+        o->Method(L"ReplyValue", [command](Call& c) {
+            c.Return(vq::win32::ToVariant(command->ReplyValue(c.Long(0))));
+        });
         return o;
     });
 }
@@ -145,7 +172,8 @@ ComPtr<IDispatch> WrapAttachment(const std::shared_ptr<sim::Attachment>& attachm
         ComPtr<SimObject> o = SimObject::Create(Kind::Attachment);
         o->Native = attachment;
         o->Method(L"Detach", [attachment](Call&) { attachment->Detach(); });
-        o->Method(L"DetachCount", [attachment](Call& c) { c.Return(Number(attachment->DetachCount)); });
+        o->Method(L"DetachCount",
+                  [attachment](Call& c) { c.Return(Number(attachment->DetachCount)); });
         return o;
     });
 }
@@ -171,21 +199,28 @@ ComPtr<IDispatch> MakeList(std::vector<ComPtr<IDispatch>> items) {
     auto shared = std::make_shared<std::vector<ComPtr<IDispatch>>>(std::move(items));
     ComPtr<SimObject> o = SimObject::Create(Kind::Plain);
     o->Native = shared;
-    o->Method(L"Count", [shared](Call& c) { c.Return(Number(static_cast<int64_t>(shared->size()))); });
-    o->Method(L"Item", [shared](Call& c) {
-        const int32_t i = c.Long(0);
-        if (i < 1 || i > static_cast<int32_t>(shared->size()))
-            throw vq::Failure(vq::Codes::SubscriptOutOfRange, "Subscript out of range");
-        c.Return(ObjectResult((*shared)[static_cast<std::size_t>(i - 1)]));
-    }, DISPID_VALUE);
-    o->Method(L"_NewEnum", [shared](Call& c) {
-        vq::win32::VariantEnumerator::Snapshot snapshot;
-        for (const auto& item : *shared) snapshot.push_back(ObjectResult(item));
-        Variant result;
-        V_VT(&result.Raw()) = VT_UNKNOWN;
-        V_UNKNOWN(&result.Raw()) = vq::win32::VariantEnumerator::Create(std::move(snapshot));
-        c.Return(std::move(result));
-    }, DISPID_NEWENUM);
+    o->Method(L"Count",
+              [shared](Call& c) { c.Return(Number(static_cast<int64_t>(shared->size()))); });
+    o->Method(
+        L"Item",
+        [shared](Call& c) {
+            const int32_t i = c.Long(0);
+            if (i < 1 || i > static_cast<int32_t>(shared->size()))
+                throw vq::Failure(vq::Codes::SubscriptOutOfRange, "Subscript out of range");
+            c.Return(ObjectResult((*shared)[static_cast<std::size_t>(i - 1)]));
+        },
+        DISPID_VALUE);
+    o->Method(
+        L"_NewEnum",
+        [shared](Call& c) {
+            vq::win32::VariantEnumerator::Snapshot snapshot;
+            for (const auto& item : *shared) snapshot.push_back(ObjectResult(item));
+            Variant result;
+            V_VT(&result.Raw()) = VT_UNKNOWN;
+            V_UNKNOWN(&result.Raw()) = vq::win32::VariantEnumerator::Create(std::move(snapshot));
+            c.Return(std::move(result));
+        },
+        DISPID_NEWENUM);
     return ComPtr<IDispatch>(static_cast<IDispatch*>(o.Get()));
 }
 
@@ -207,7 +242,8 @@ vq::PassThroughRef ToNative(const VARIANT& value) {
     if (v.IsObject() && v.ObjectRef()) {
         const ComPtr<IDispatch> object = vq::win32::ToDispatch(value, "the object");
         SimObject* sim = object ? SimObject::From(object.Get()) : nullptr;
-        if (sim && sim->GetKind() == Kind::Named) return std::static_pointer_cast<sim::NamedObject>(sim->Native);
+        if (sim && sim->GetKind() == Kind::Named)
+            return std::static_pointer_cast<sim::NamedObject>(sim->Native);
     }
     return vq::win32::ToPassThrough(value);
 }

@@ -60,11 +60,12 @@ std::wstring GuidText(REFGUID guid) {
 
 bool SetValue(const std::wstring& path, const wchar_t* name, const std::wstring& value) {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
         return false;
-    const LONG status = RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    const LONG status =
+        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
     return status == ERROR_SUCCESS;
 }
@@ -96,23 +97,28 @@ extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** 
         if (!IsEqualCLSID(clsid, c.Clsid)) continue;
         static std::map<SimClass, vq::win32::StaticClassFactory> factories;
         const SimClass kind = c.Kind;
-        auto found = factories.try_emplace(kind, [kind](REFIID iid, void** made) { return CreateObject(kind, iid, made); });
+        auto found = factories.try_emplace(
+            kind, [kind](REFIID iid, void** made) { return CreateObject(kind, iid, made); });
         return found.first->second.QueryInterface(riid, object);
     }
     return CLASS_E_CLASSNOTAVAILABLE;
 }
 
 // The simulated world is kept for the life of the process, so the DLL stays loaded.
-extern "C" HRESULT WINAPI DllCanUnloadNow() { return S_FALSE; }
+extern "C" HRESULT WINAPI DllCanUnloadNow() {
+    return S_FALSE;
+}
 
 extern "C" HRESULT WINAPI DllRegisterServer() {
     const std::wstring path = SimModulePath();
     for (const ExportedClass& c : kClasses) {
         const std::wstring clsid = GuidText(c.Clsid);
         const std::wstring key = L"CLSID\\" + clsid;
-        if (!SetValue(key, nullptr, c.ProgId) || !SetValue(key + L"\\InprocServer32", nullptr, path) ||
+        if (!SetValue(key, nullptr, c.ProgId) ||
+            !SetValue(key + L"\\InprocServer32", nullptr, path) ||
             !SetValue(key + L"\\InprocServer32", L"ThreadingModel", L"Apartment") ||
-            !SetValue(key + L"\\ProgID", nullptr, c.ProgId) || !SetValue(c.ProgId, nullptr, c.ProgId) ||
+            !SetValue(key + L"\\ProgID", nullptr, c.ProgId) ||
+            !SetValue(c.ProgId, nullptr, c.ProgId) ||
             !SetValue(std::wstring(c.ProgId) + L"\\Clsid", nullptr, clsid))
             return SELFREG_E_CLASS;
     }

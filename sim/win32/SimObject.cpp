@@ -10,7 +10,8 @@ namespace sim::win32 {
 namespace {
 
 // {3B5E8CF0-7D44-4E0A-9F16-2C8A5D7E1B90}: answered only by SimObjects, with the object itself.
-const IID kSimObjectIid = {0x3b5e8cf0, 0x7d44, 0x4e0a, {0x9f, 0x16, 0x2c, 0x8a, 0x5d, 0x7e, 0x1b, 0x90}};
+const IID kSimObjectIid = {
+    0x3b5e8cf0, 0x7d44, 0x4e0a, {0x9f, 0x16, 0x2c, 0x8a, 0x5d, 0x7e, 0x1b, 0x90}};
 constexpr int32_t kWrongArguments = static_cast<int32_t>(0x800A01C2);
 constexpr DISPID kFirstId = 0x60020000;
 
@@ -42,17 +43,22 @@ ITypeInfo* SimTypeInfo(const GUID& guid) {
 }
 
 Call::Call(WORD flags, DISPPARAMS& params, VARIANT* result)
-    : m_Flags(flags), m_Params(params), m_Result(result), m_Count(params.cArgs - params.cNamedArgs) {}
+    : m_Flags(flags),
+      m_Params(params),
+      m_Result(result),
+      m_Count(params.cArgs - params.cNamedArgs) {}
 
 VARIANT& Call::Arg(std::size_t i) {
     if (i >= m_Count)
-        throw vq::Failure(kWrongArguments, "Wrong number of arguments or invalid property assignment");
+        throw vq::Failure(kWrongArguments,
+                          "Wrong number of arguments or invalid property assignment");
     return m_Params.rgvarg[m_Params.cArgs - 1 - i];
 }
 
 VARIANT& Call::PutValue() {
     if (m_Params.cArgs < 1)
-        throw vq::Failure(kWrongArguments, "Wrong number of arguments or invalid property assignment");
+        throw vq::Failure(kWrongArguments,
+                          "Wrong number of arguments or invalid property assignment");
     return m_Params.rgvarg[0];
 }
 
@@ -88,12 +94,17 @@ SimObject* SimObject::From(IUnknown* object) {
 }
 
 void SimObject::Method(const wchar_t* name, Handler handler, DISPID id) {
-    m_Members.push_back({name, id != DISPID_UNKNOWN ? id : kFirstId + static_cast<DISPID>(m_Members.size()), std::move(handler), {}});
+    m_Members.push_back(
+        {name,
+         id != DISPID_UNKNOWN ? id : kFirstId + static_cast<DISPID>(m_Members.size()),
+         std::move(handler),
+         {}});
 }
 
 void SimObject::Property(const wchar_t* name, Handler get, Handler put, DISPID id) {
     m_Members.push_back(
-        {name, id != DISPID_UNKNOWN ? id : kFirstId + static_cast<DISPID>(m_Members.size()), std::move(get), std::move(put)});
+        {name, id != DISPID_UNKNOWN ? id : kFirstId + static_cast<DISPID>(m_Members.size()),
+         std::move(get), std::move(put)});
 }
 
 void SimObject::Fire(DISPID id, DISPPARAMS& params) {
@@ -133,7 +144,8 @@ HRESULT SimObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
         // The class's default (identity) interface.
         ComPtr<ITypeInfo> coclass = ComPtr<ITypeInfo>::Adopt(SimTypeInfo(m_Class));
         HREFTYPE ref = 0;
-        if (FAILED(coclass->GetRefTypeOfImplType(0, &ref)) || FAILED(coclass->GetRefTypeInfo(ref, info)))
+        if (FAILED(coclass->GetRefTypeOfImplType(0, &ref)) ||
+            FAILED(coclass->GetRefTypeInfo(ref, info)))
             throw vq::Failure(E_FAIL, "No identity type");
     });
 }

@@ -20,7 +20,7 @@ using vq::win32::Variant;
 
 /// One call as a member's handler sees it.
 class Call {
-public:
+  public:
     Call(WORD flags, DISPPARAMS& params, VARIANT* result);
     /// Positional arguments (without the value of a property put).
     std::size_t Count() const { return m_Count; }
@@ -35,7 +35,7 @@ public:
     VARIANT& PutValue();
     void Return(Variant value);
 
-private:
+  private:
     WORD m_Flags;
     DISPPARAMS& m_Params;
     VARIANT* m_Result;
@@ -51,7 +51,7 @@ class SimObject final : public IDispatch,
                         public IConnectionPointContainer,
                         public IProvideClassInfo,
                         public vq::win32::RefCounted {
-public:
+  public:
     /// A new object (one reference). coclass: its class in the simulator's type library (type
     /// information, and the event interface for objects that raise events), or null.
     static ComPtr<SimObject> Create(Kind kind, const GUID* coclass = nullptr,
@@ -81,14 +81,16 @@ public:
     ULONG STDMETHODCALLTYPE Release() override { return ReleaseReference(); }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override;
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                     EXCEPINFO* excepInfo, UINT* argError) override;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+                                            DISPID* ids) override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
+                                     VARIANT* result, EXCEPINFO* excepInfo,
+                                     UINT* argError) override;
     HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override;
     HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** point) override;
     HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** info) override;
 
-private:
+  private:
     SimObject(Kind kind, const GUID* coclass, const IID* events);
     ~SimObject() override;
 

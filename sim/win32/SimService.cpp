@@ -11,13 +11,19 @@ using vq::win32::ToValue;
 
 namespace {
 
-Variant Text(const std::string& text) { return vq::win32::ToVariant(vq::Value(text)); }
-Variant Number(int64_t n) { return vq::win32::ToVariant(vq::Value(n)); }
-ComPtr<IDispatch> AsDispatch(const ComPtr<SimObject>& o) { return ComPtr<IDispatch>(static_cast<IDispatch*>(o.Get())); }
+Variant Text(const std::string& text) {
+    return vq::win32::ToVariant(vq::Value(text));
+}
+Variant Number(int64_t n) {
+    return vq::win32::ToVariant(vq::Value(n));
+}
+ComPtr<IDispatch> AsDispatch(const ComPtr<SimObject>& o) {
+    return ComPtr<IDispatch>(static_cast<IDispatch*>(o.Get()));
+}
 
 // A window handed to the placement calls, reached through its automation object.
 class DispatchWindow final : public vq::PlacementWindow {
-public:
+  public:
     explicit DispatchWindow(const VARIANT& window)
         : m_Window(vq::win32::ToDispatch(window, "the window"), "window") {}
     int32_t Left() override { return Get(L"Left"); }
@@ -32,14 +38,15 @@ public:
     void SetWindowState(int32_t state) override { Set(L"WindowState", state); }
     int64_t WindowHandle() override { return Get(L"hWnd"); }
 
-private:
+  private:
     int32_t Get(const wchar_t* name) { return vq::win32::AsLong(m_Window.Call(name)); }
     void Set(const wchar_t* name, int32_t value) { m_Window.Put(name, vq::win32::Long(value)); }
     vq::win32::Outside m_Window;
 };
 
 ComPtr<IDispatch> WrapRegistry(World& world) {
-    ComPtr<SimObject> o = SimObject::Create(Kind::Plain, &CLSID_SimRegistry, &DIID__SimRegistryEvents);
+    ComPtr<SimObject> o =
+        SimObject::Create(Kind::Plain, &CLSID_SimRegistry, &DIID__SimRegistryEvents);
     sim::Registry& r = world.Registry();
     o->Method(L"TypeInstalled", [&r](Call& c) { r.TypeInstalled(c.Text(0)); });
     o->Method(L"TxmAdded", [&r](Call& c) { r.TxmAdded(NativeTransmitter(c.Arg(0))); });
@@ -75,12 +82,15 @@ ComPtr<IDispatch> WrapRegistry(World& world) {
 
 ComPtr<IDispatch> WrapLanguage(World& world) {
     // No IProvideClassInfo: clients find its events through its only connection point.
-    ComPtr<SimObject> o = SimObject::Create(Kind::Plain, &CLSID_SimLanguage, &DIID__SimLanguageEvents);
+    ComPtr<SimObject> o =
+        SimObject::Create(Kind::Plain, &CLSID_SimLanguage, &DIID__SimLanguageEvents);
     o->OfferClassInfo = false;
     sim::Language& l = world.Language();
-    o->Property(L"LanguageIndex", [&l](Call& c) { c.Return(Number(l.LanguageIndex())); },
-                [&l](Call& c) { l.SetLanguageIndex(ToValue(c.PutValue()).ToInt32()); });
-    o->Method(L"Resources", [&l](Call& c) { c.Return(ObjectResult(MakeTextEntry(L"Text", l.ResourcesText()))); });
+    o->Property(
+        L"LanguageIndex", [&l](Call& c) { c.Return(Number(l.LanguageIndex())); },
+        [&l](Call& c) { l.SetLanguageIndex(ToValue(c.PutValue()).ToInt32()); });
+    o->Method(L"Resources",
+              [&l](Call& c) { c.Return(ObjectResult(MakeTextEntry(L"Text", l.ResourcesText()))); });
     SimObject* self = o.Get();
     o->Links.push_back(l.OnLanguageChange().Connect([self](int32_t index) {
         VARIANT arg;
@@ -96,24 +106,30 @@ ComPtr<IDispatch> WrapPort(const std::shared_ptr<vq::PortObject>& port) {
     if (!port) return nullptr;
     ComPtr<SimObject> o = SimObject::Create(Kind::Plain);
     o->Native = port;
-    o->Property(L"PortNumber", [port](Call& c) { c.Return(Number(port->PortNumber())); },
-                [port](Call& c) { port->SetPortNumber(ToValue(c.PutValue()).ToInt16()); }, 4);
-    o->Property(L"PortOpen", [port](Call& c) { c.Return(vq::win32::ToVariant(vq::Value(port->Open()))); },
-                [port](Call& c) { port->SetOpen(vq::VbBool(ToValue(c.PutValue()).ToInt16())); }, 20);
-    o->Property(L"CommPort", [port](Call& c) { c.Return(Number(port->HartPortNumber())); },
-                [port](Call& c) { port->SetHartPortNumber(ToValue(c.PutValue()).ToInt16()); }, 1);
-    o->Method(L"CommError", [port](Call& c) { c.Return(Number(port->ErrorValue())); }, 2);
+    o->Property(
+        L"PortNumber", [port](Call& c) { c.Return(Number(port->PortNumber())); },
+        [port](Call& c) { port->SetPortNumber(ToValue(c.PutValue()).ToInt16()); }, 4);
+    o->Property(
+        L"PortOpen", [port](Call& c) { c.Return(vq::win32::ToVariant(vq::Value(port->Open()))); },
+        [port](Call& c) { port->SetOpen(vq::VbBool(ToValue(c.PutValue()).ToInt16())); }, 20);
+    o->Property(
+        L"CommPort", [port](Call& c) { c.Return(Number(port->HartPortNumber())); },
+        [port](Call& c) { port->SetHartPortNumber(ToValue(c.PutValue()).ToInt16()); }, 1);
+    o->Method(
+        L"CommError", [port](Call& c) { c.Return(Number(port->ErrorValue())); }, 2);
     return AsDispatch(o);
 }
 
 // InstallComm with the port history as its last, by-reference argument.
 void InstallComm(const std::shared_ptr<vq::DeviceServer>& s, Call& c) {
-    if (c.Count() < 2) throw vq::Failure(static_cast<int32_t>(0x800A01C2), "InstallComm takes 2 or 3 arguments");
+    if (c.Count() < 2)
+        throw vq::Failure(static_cast<int32_t>(0x800A01C2), "InstallComm takes 2 or 3 arguments");
     VARIANT& slot = c.Arg(c.Count() - 1);
     vq::PassThroughRef history = ToNative(slot);
     const vq::PassThroughRef given = history;
-    const vq::Value answer = c.Count() == 3 ? s->InstallComm(ToNative(c.Arg(0)), ToNative(c.Arg(1)), history)
-                                            : s->InstallComm(ToNative(c.Arg(0)), history);
+    const vq::Value answer = c.Count() == 3
+                                 ? s->InstallComm(ToNative(c.Arg(0)), ToNative(c.Arg(1)), history)
+                                 : s->InstallComm(ToNative(c.Arg(0)), history);
     if (history != given && V_VT(&slot) == (VT_DISPATCH | VT_BYREF) && V_DISPATCHREF(&slot)) {
         Variant back = FromNative(history);
         if (*V_DISPATCHREF(&slot)) (*V_DISPATCHREF(&slot))->Release();
@@ -127,43 +143,51 @@ void InstallComm(const std::shared_ptr<vq::DeviceServer>& s, Call& c) {
 ComPtr<IDispatch> WrapServer(const vq::DeviceServerRef& server) {
     if (!server) return nullptr;
     return Identity(server.get(), [&] {
-    ComPtr<SimObject> o = SimObject::Create(Kind::Server, &CLSID_SimServer, &DIID__SimServerEvents);
-    o->Native = server;
-    const std::shared_ptr<vq::DeviceServer> s = server;
-    o->Method(L"TypeName", [s](Call& c) { c.Return(Text(s->TypeName())); });
-    o->Method(L"LoadSettings", [s](Call& c) { c.Return(vq::win32::ToVariant(s->LoadSettings(c.Text(0)))); });
-    o->Method(L"InstallComm", [s](Call& c) { InstallComm(s, c); });
-    o->Method(L"Protocols", [s](Call& c) {
-        std::vector<ComPtr<IDispatch>> entries;
-        for (const std::string& text : s->Protocols()) entries.push_back(MakeTextEntry(L"ProtocolText", text));
-        c.Return(ObjectResult(MakeList(std::move(entries))));
-    });
-    o->Method(L"GetComObject", [s](Call& c) { c.Return(ObjectResult(WrapPort(s->GetComObject()))); });
-    SimObject* self = o.Get();
-    o->Links.push_back(s->OnUnitSychronized().Connect([self](std::string& info) {
-        BSTR text = vq::win32::ToBstr(info);
-        VARIANT arg;
-        V_VT(&arg) = VT_BSTR | VT_BYREF;
-        V_BSTRREF(&arg) = &text;
-        DISPPARAMS params{&arg, nullptr, 1, 0};
-        self->Fire(1, params);
-        info = vq::win32::FromBstr(text);
-        SysFreeString(text);
-    }));
-    return o;
+        ComPtr<SimObject> o =
+            SimObject::Create(Kind::Server, &CLSID_SimServer, &DIID__SimServerEvents);
+        o->Native = server;
+        const std::shared_ptr<vq::DeviceServer> s = server;
+        o->Method(L"TypeName", [s](Call& c) { c.Return(Text(s->TypeName())); });
+        o->Method(L"LoadSettings",
+                  [s](Call& c) { c.Return(vq::win32::ToVariant(s->LoadSettings(c.Text(0)))); });
+        o->Method(L"InstallComm", [s](Call& c) { InstallComm(s, c); });
+        o->Method(L"Protocols", [s](Call& c) {
+            std::vector<ComPtr<IDispatch>> entries;
+            for (const std::string& text : s->Protocols())
+                entries.push_back(MakeTextEntry(L"ProtocolText", text));
+            c.Return(ObjectResult(MakeList(std::move(entries))));
+        });
+        o->Method(L"GetComObject",
+                  [s](Call& c) { c.Return(ObjectResult(WrapPort(s->GetComObject()))); });
+        SimObject* self = o.Get();
+        o->Links.push_back(s->OnUnitSychronized().Connect([self](std::string& info) {
+            BSTR text = vq::win32::ToBstr(info);
+            VARIANT arg;
+            V_VT(&arg) = VT_BSTR | VT_BYREF;
+            V_BSTRREF(&arg) = &text;
+            DISPPARAMS params{&arg, nullptr, 1, 0};
+            self->Fire(1, params);
+            info = vq::win32::FromBstr(text);
+            SysFreeString(text);
+        }));
+        return o;
     });
 }
 
 ComPtr<IDispatch> WrapSplitter(const std::shared_ptr<vq::PathSplitter>& p) {
     ComPtr<SimObject> o = SimObject::Create(Kind::Plain);
     o->Native = p;
-    o->Property(L"FullName", [p](Call& c) { c.Return(Text(p->FullName())); },
-                [p](Call& c) { p->SetFullName(ToValue(c.PutValue()).ToText()); });
-    o->Property(L"Folder", [p](Call& c) { c.Return(Text(p->Folder())); },
-                [p](Call& c) { p->SetFolder(ToValue(c.PutValue()).ToText()); });
-    o->Property(L"SubFolder", {}, [p](Call& c) { p->SetSubFolder(ToValue(c.PutValue()).ToText()); });
-    o->Property(L"FileName", [p](Call& c) { c.Return(Text(p->FileName())); },
-                [p](Call& c) { p->SetFileName(ToValue(c.PutValue()).ToText()); });
+    o->Property(
+        L"FullName", [p](Call& c) { c.Return(Text(p->FullName())); },
+        [p](Call& c) { p->SetFullName(ToValue(c.PutValue()).ToText()); });
+    o->Property(
+        L"Folder", [p](Call& c) { c.Return(Text(p->Folder())); },
+        [p](Call& c) { p->SetFolder(ToValue(c.PutValue()).ToText()); });
+    o->Property(L"SubFolder", {},
+                [p](Call& c) { p->SetSubFolder(ToValue(c.PutValue()).ToText()); });
+    o->Property(
+        L"FileName", [p](Call& c) { c.Return(Text(p->FileName())); },
+        [p](Call& c) { p->SetFileName(ToValue(c.PutValue()).ToText()); });
     return AsDispatch(o);
 }
 
@@ -181,7 +205,8 @@ ComPtr<IDispatch> WrapChooser(const std::shared_ptr<vq::ConfigChooser>& ch) {
         }
     });
     o->Method(L"FileName", [ch](Call& c) { c.Return(Text(ch->FileName())); });
-    o->Property(L"Finished", {}, [ch](Call& c) { ch->SetFinished(vq::VbBool(ToValue(c.PutValue()).ToInt16())); });
+    o->Property(L"Finished", {},
+                [ch](Call& c) { ch->SetFinished(vq::VbBool(ToValue(c.PutValue()).ToInt16())); });
     o->Method(L"Answer", [ch](Call& c) { c.Return(vq::win32::ToVariant(ch->Answer())); });
     return AsDispatch(o);
 }
@@ -191,27 +216,33 @@ ComPtr<IDispatch> WrapService(World& world) {
     const std::shared_ptr<sim::Service> s = world.Service();
     o->Native = s;
     o->Method(L"SettingsFilePath", [s](Call& c) { c.Return(Text(s->SettingsFilePath())); });
-    o->Method(L"ReadSetting", [s](Call& c) { c.Return(Text(s->ReadSetting(c.Text(0), c.Text(1), c.Text(2), c.Text(3)))); });
+    o->Method(L"ReadSetting", [s](Call& c) {
+        c.Return(Text(s->ReadSetting(c.Text(0), c.Text(1), c.Text(2), c.Text(3))));
+    });
     o->Method(L"WriteSetting", [s](Call& c) {
-        c.Return(vq::win32::ToVariant(vq::Value(s->WriteSetting(c.Text(0), c.Text(1), c.Text(2), c.Text(3)))));
+        c.Return(vq::win32::ToVariant(
+            vq::Value(s->WriteSetting(c.Text(0), c.Text(1), c.Text(2), c.Text(3)))));
     });
     o->Method(L"ClearSection", [s](Call& c) { s->ClearSection(c.Text(0), c.Text(1)); });
     o->Method(L"ListSeparator", [s](Call& c) { c.Return(Text(s->ListSeparator())); });
     o->Method(L"ToInteger", [s](Call& c) { c.Return(Number(s->ToInteger(c.ValueOf(0)))); });
     o->Method(L"RestorePlacement", [s](Call& c) {
         DispatchWindow window(c.Arg(0));
-        c.Return(vq::win32::ToVariant(s->RestorePlacement(window, c.Text(1), c.Text(2), c.Text(3))));
+        c.Return(
+            vq::win32::ToVariant(s->RestorePlacement(window, c.Text(1), c.Text(2), c.Text(3))));
     });
     o->Method(L"SavePlacement", [s](Call& c) {
         DispatchWindow window(c.Arg(0));
         c.Return(vq::win32::ToVariant(s->SavePlacement(window, c.Text(1), c.Text(2), c.Text(3))));
     });
     o->Method(L"ShowMessage", [s](Call& c) {
-        c.Return(Number(s->ShowMessage(c.Text(0), c.Long(1), c.Long(2), c.Text(3), ToNative(c.Arg(4)))));
+        c.Return(
+            Number(s->ShowMessage(c.Text(0), c.Long(1), c.Long(2), c.Text(3), ToNative(c.Arg(4)))));
     });
     o->Method(L"GetString", [s](Call& c) { c.Return(Text(s->GetString(c.Long(0)))); });
     o->Method(L"DefaultFolder", [s](Call& c) { c.Return(Text(s->DefaultFolder())); });
-    o->Method(L"ServerSettingName", [s](Call& c) { c.Return(Text(s->ServerSettingName(c.Long(0)))); });
+    o->Method(L"ServerSettingName",
+              [s](Call& c) { c.Return(Text(s->ServerSettingName(c.Long(0)))); });
     // The same sub-objects on every request.
     const ComPtr<IDispatch> language = WrapLanguage(world);
     const ComPtr<IDispatch> registry = WrapRegistry(world);

@@ -29,8 +29,12 @@ ThreadState& State() {
     return *state;
 }
 
-Variant Text(const std::string& text) { return vq::win32::ToVariant(vq::Value(text)); }
-Variant Number(int64_t n) { return vq::win32::ToVariant(vq::Value(n)); }
+Variant Text(const std::string& text) {
+    return vq::win32::ToVariant(vq::Value(text));
+}
+Variant Number(int64_t n) {
+    return vq::win32::ToVariant(vq::Value(n));
+}
 
 std::string Joined(const std::vector<std::string>& lines) {
     std::string text;
@@ -40,10 +44,15 @@ std::string Joined(const std::vector<std::string>& lines) {
 
 Outcome OutcomeOf(int32_t code) {
     switch (code) {
-        case 0: return Outcome::Succeed;
-        case 1: return Outcome::Refuse;
-        case 2: return Outcome::Fail;
-        default: throw vq::Failure(vq::Codes::InvalidProcedureCall, "Outcome is 0 succeed, 1 refuse, 2 fail");
+        case 0:
+            return Outcome::Succeed;
+        case 1:
+            return Outcome::Refuse;
+        case 2:
+            return Outcome::Fail;
+        default:
+            throw vq::Failure(vq::Codes::InvalidProcedureCall,
+                              "Outcome is 0 succeed, 1 refuse, 2 fail");
     }
 }
 
@@ -66,14 +75,16 @@ void Reset() {
 
 std::shared_ptr<sim::Transmitter> SimTransmitter(const VARIANT& value) {
     auto txm = std::dynamic_pointer_cast<sim::Transmitter>(NativeTransmitter(value));
-    if (!txm) throw vq::Failure(vq::Codes::ObjectRequired, "Object required: a simulated transmitter");
+    if (!txm)
+        throw vq::Failure(vq::Codes::ObjectRequired, "Object required: a simulated transmitter");
     return txm;
 }
 
 void AddSetUp(SimObject& o) {
     o.Method(L"Reset", [](Call&) { Reset(); });
     o.Method(L"AddInstrument", [](Call& c) {
-        Instrument instrument{c.Short(0), c.Short(1), c.Text(2), c.Long(3), c.Count() > 4 ? c.Text(4) : ""};
+        Instrument instrument{c.Short(0), c.Short(1), c.Text(2), c.Long(3),
+                              c.Count() > 4 ? c.Text(4) : ""};
         ThisWorld().Bus.push_back(instrument);
     });
     o.Method(L"SetFamily", [](Call& c) {
@@ -82,9 +93,11 @@ void AddSetUp(SimObject& o) {
         family.InstallComm = OutcomeOf(c.Long(2));
         family.CannotCreate = c.Count() > 3 && c.ValueOf(3).ToInt16() != 0;
     });
-    o.Method(L"SetHistoryToHandBack", [](Call& c) { ThisWorld().Family(c.Long(0)).HistoryToHandBack = ToNative(c.Arg(1)); });
-    o.Property(L"LanguageIndex", [](Call& c) { c.Return(Number(ThisWorld().Language().LanguageIndex())); },
-               [](Call& c) { ThisWorld().Language().SetLanguageIndex(ToValue(c.PutValue()).ToInt32()); });
+    o.Method(L"SetHistoryToHandBack",
+             [](Call& c) { ThisWorld().Family(c.Long(0)).HistoryToHandBack = ToNative(c.Arg(1)); });
+    o.Property(
+        L"LanguageIndex", [](Call& c) { c.Return(Number(ThisWorld().Language().LanguageIndex())); },
+        [](Call& c) { ThisWorld().Language().SetLanguageIndex(ToValue(c.PutValue()).ToInt32()); });
     o.Method(L"CreateHost", [](Call& c) {
         auto host = std::make_shared<sim::HostObject>();
         if (c.Count() > 0) {
@@ -94,7 +107,8 @@ void AddSetUp(SimObject& o) {
         }
         c.Return(ObjectResult(WrapHost(host)));
     });
-    o.Method(L"NamedObject", [](Call& c) { c.Return(FromNative(std::make_shared<NamedObject>(c.Text(0)))); });
+    o.Method(L"NamedObject",
+             [](Call& c) { c.Return(FromNative(std::make_shared<NamedObject>(c.Text(0)))); });
     o.Method(L"Attach", [](Call& c) {
         auto attachment = std::make_shared<sim::Attachment>();
         attachment->FailOnDetach = c.Count() > 1 && c.ValueOf(1).ToInt16() != 0;
@@ -113,15 +127,18 @@ void AddEvents(SimObject& o) {
         }
         c.Return(Number(raised));
     });
-    o.Method(L"RaiseAutoConnet", [](Call& c) { ThisWorld().Registry().RaiseAutoConnet(c.Text(0)); });
+    o.Method(L"RaiseAutoConnet",
+             [](Call& c) { ThisWorld().Registry().RaiseAutoConnet(c.Text(0)); });
     o.Method(L"RaiseTimeOut", [](Call&) { ThisWorld().Registry().RaiseTimeOut(); });
 }
 
 void AddRecords(SimObject& o) {
     o.Method(L"Folder", [](Call& c) { c.Return(Text(ThisWorld().Folder().string())); });
     o.Method(L"RegistryLog", [](Call& c) { c.Return(Text(Joined(ThisWorld().RegistryLog()))); });
-    o.Method(L"RegistryEvents", [](Call& c) { c.Return(Text(Joined(ThisWorld().RegistryEvents))); });
-    o.Method(L"ServersCreated", [](Call& c) { c.Return(Number(ThisWorld().ServersCreated[c.Long(0)])); });
+    o.Method(L"RegistryEvents",
+             [](Call& c) { c.Return(Text(Joined(ThisWorld().RegistryEvents))); });
+    o.Method(L"ServersCreated",
+             [](Call& c) { c.Return(Number(ThisWorld().ServersCreated[c.Long(0)])); });
     o.Method(L"LiveTransmitters", [](Call& c) {
         c.Return(Number(static_cast<int64_t>(ThisWorld().Transmitters().size())));
     });
@@ -141,7 +158,9 @@ void AddRecords(SimObject& o) {
     o.Method(L"LoadSettingsLog", [](Call& c) {
         std::vector<std::string> names;
         for (const auto& server : ThisWorld().Servers())
-            if (server->Family() == c.Long(0)) names.insert(names.end(), server->LoadSettingsNames.begin(), server->LoadSettingsNames.end());
+            if (server->Family() == c.Long(0))
+                names.insert(names.end(), server->LoadSettingsNames.begin(),
+                             server->LoadSettingsNames.end());
         c.Return(Text(Joined(names)));
     });
 }
@@ -156,23 +175,35 @@ ComPtr<IDispatch> CreateWorldControl() {
 
 }  // namespace
 
-World& ThisWorld() { return *State().TheWorld; }
-sim::Factory& ThisFactory() { return *State().TheFactory; }
+World& ThisWorld() {
+    return *State().TheWorld;
+}
+sim::Factory& ThisFactory() {
+    return *State().TheFactory;
+}
 
 ComPtr<IDispatch> CreateSimObject(SimClass kind) {
     sim::Factory& factory = ThisFactory();
     switch (kind) {
-        case SimClass::Txm: return WrapTransmitter(factory.CreateTransmitter());
+        case SimClass::Txm:
+            return WrapTransmitter(factory.CreateTransmitter());
         case SimClass::Service:
             if (!State().Service) State().Service = WrapService(ThisWorld());
             return State().Service;
-        case SimClass::PathSplitter: return WrapSplitter(factory.CreatePathSplitter());
-        case SimClass::ConfigChooser: return WrapChooser(factory.ConfigChooser());
-        case SimClass::Command: return WrapCommand(factory.CreateCommand());
-        case SimClass::Server1: return WrapServer(factory.CreateDeviceServer(1));
-        case SimClass::Server2: return WrapServer(factory.CreateDeviceServer(2));
-        case SimClass::Server3: return WrapServer(factory.CreateDeviceServer(3));
-        case SimClass::World: return CreateWorldControl();
+        case SimClass::PathSplitter:
+            return WrapSplitter(factory.CreatePathSplitter());
+        case SimClass::ConfigChooser:
+            return WrapChooser(factory.ConfigChooser());
+        case SimClass::Command:
+            return WrapCommand(factory.CreateCommand());
+        case SimClass::Server1:
+            return WrapServer(factory.CreateDeviceServer(1));
+        case SimClass::Server2:
+            return WrapServer(factory.CreateDeviceServer(2));
+        case SimClass::Server3:
+            return WrapServer(factory.CreateDeviceServer(3));
+        case SimClass::World:
+            return CreateWorldControl();
     }
     return nullptr;
 }

@@ -13,7 +13,17 @@ sim::Factory& ThisFactory();
 
 /// A new object of an exported class (the product's classes by family of ProgID, and the
 /// control object "vqSim.World" through which tests set up and inspect the world).
-enum class SimClass { Txm, Service, PathSplitter, ConfigChooser, Command, Server1, Server2, Server3, World };
+enum class SimClass {
+    Txm,
+    Service,
+    PathSplitter,
+    ConfigChooser,
+    Command,
+    Server1,
+    Server2,
+    Server3,
+    World
+};
 ComPtr<IDispatch> CreateSimObject(SimClass kind);
 
 }  // namespace sim::win32

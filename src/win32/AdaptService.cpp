@@ -15,13 +15,18 @@ namespace {
 namespace on = outside;
 
 class ComRegistry final : public TransmitterRegistry {
-public:
-    explicit ComRegistry(ComPtr<IDispatch> object) : m_Object(std::move(object), "transmitter registry") {}
-    void TypeInstalled(const std::string& typeName) override { m_Object.Call(on::kTypeInstalled, {Text(typeName)}); }
+  public:
+    explicit ComRegistry(ComPtr<IDispatch> object)
+        : m_Object(std::move(object), "transmitter registry") {}
+    void TypeInstalled(const std::string& typeName) override {
+        m_Object.Call(on::kTypeInstalled, {Text(typeName)});
+    }
     void TxmAdded(const TransmitterRef& txm) override {
         m_Object.Call(on::kTxmAdded, {ObjectVariant(DispatchOf(txm).Get())});
     }
-    void TxmRemoved(int16_t formerIndex) override { m_Object.Call(on::kTxmRemoved, {Short(formerIndex)}); }
+    void TxmRemoved(int16_t formerIndex) override {
+        m_Object.Call(on::kTxmRemoved, {Short(formerIndex)});
+    }
     void TxmActivated(const TransmitterRef& txm) override {
         m_Object.Call(on::kTxmActivated, {ObjectVariant(DispatchOf(txm).Get())});
     }
@@ -30,15 +35,19 @@ public:
     Signal<TransmitterRef&>& TxmConnected() override { return Subscribed(m_TxmConnected); }
 
     void DropIfIdle() {
-        if (m_AutoConnet.ConnectionCount() + m_TimeOut.ConnectionCount() + m_TxmConnected.ConnectionCount() == 0)
+        if (m_AutoConnet.ConnectionCount() + m_TimeOut.ConnectionCount() +
+                m_TxmConnected.ConnectionCount() ==
+            0)
             m_Events.Disconnect();
     }
 
-private:
+  private:
     template <class S>
     S& Subscribed(S& signal) {
         if (!m_Events.Connected())
-            m_Events.Connect(m_Object.Get(), [this](const std::wstring& name, DISPPARAMS& params) { OnEvent(name, params); });
+            m_Events.Connect(m_Object.Get(), [this](const std::wstring& name, DISPPARAMS& params) {
+                OnEvent(name, params);
+            });
         return signal;
     }
     void OnEvent(const std::wstring& name, DISPPARAMS& params) {
@@ -52,7 +61,8 @@ private:
             TransmitterRef txm = WrapTransmitter(given);
             m_TxmConnected.Raise(txm);
             const ComPtr<IDispatch> after = DispatchOf(txm);
-            if (V_VT(&arg) == (VT_DISPATCH | VT_BYREF) && V_DISPATCHREF(&arg) && after.Get() != given.Get()) {
+            if (V_VT(&arg) == (VT_DISPATCH | VT_BYREF) && V_DISPATCHREF(&arg) &&
+                after.Get() != given.Get()) {
                 if (*V_DISPATCHREF(&arg)) (*V_DISPATCHREF(&arg))->Release();
                 *V_DISPATCHREF(&arg) = ComPtr<IDispatch>(after).Detach();
             }
@@ -67,11 +77,13 @@ private:
 };
 
 class ComLanguage final : public LanguageObject {
-public:
-    explicit ComLanguage(ComPtr<IDispatch> object) : m_Object(std::move(object), "language object") {}
+  public:
+    explicit ComLanguage(ComPtr<IDispatch> object)
+        : m_Object(std::move(object), "language object") {}
     int32_t LanguageIndex() override { return AsLong(m_Object.Call(on::kLanguageIndex)); }
     std::string ResourcesText() override {
-        Outside resources(AsObject(m_Object.Call(on::kResources), "Resources"), "language resources");
+        Outside resources(AsObject(m_Object.Call(on::kResources), "Resources"),
+                          "language resources");
         return AsText(resources.Call(on::kText));
     }
     Signal<int32_t>& OnLanguageChange() override {
@@ -87,31 +99,41 @@ public:
         if (m_Change.ConnectionCount() == 0) m_Events.Disconnect();
     }
 
-private:
+  private:
     Outside m_Object;
     Signal<int32_t> m_Change;
     EventSubscription m_Events;
 };
 
 class ComPathSplitter final : public PathSplitter {
-public:
-    explicit ComPathSplitter(ComPtr<IDispatch> object) : m_Object(std::move(object), "path splitter") {}
-    void SetFullName(const std::string& fullName) override { m_Object.Put(on::kFullName, Text(fullName)); }
+  public:
+    explicit ComPathSplitter(ComPtr<IDispatch> object)
+        : m_Object(std::move(object), "path splitter") {}
+    void SetFullName(const std::string& fullName) override {
+        m_Object.Put(on::kFullName, Text(fullName));
+    }
     std::string FullName() override { return AsText(m_Object.Call(on::kFullName)); }
     std::string Folder() override { return AsText(m_Object.Call(on::kFolder)); }
     std::string FileName() override { return AsText(m_Object.Call(on::kFileName)); }
     void SetFolder(const std::string& folder) override { m_Object.Put(on::kFolder, Text(folder)); }
-    void SetSubFolder(const std::string& subFolder) override { m_Object.Put(on::kSubFolder, Text(subFolder)); }
-    void SetFileName(const std::string& fileName) override { m_Object.Put(on::kFileName, Text(fileName)); }
+    void SetSubFolder(const std::string& subFolder) override {
+        m_Object.Put(on::kSubFolder, Text(subFolder));
+    }
+    void SetFileName(const std::string& fileName) override {
+        m_Object.Put(on::kFileName, Text(fileName));
+    }
 
-private:
+  private:
     Outside m_Object;
 };
 
 class ComConfigChooser final : public ConfigChooser {
-public:
-    explicit ComConfigChooser(ComPtr<IDispatch> object) : m_Object(std::move(object), "configuration chooser") {}
-    void SetTxm(const TransmitterRef& txm) override { m_Object.PutRef(on::kTxm, ObjectVariant(DispatchOf(txm).Get())); }
+  public:
+    explicit ComConfigChooser(ComPtr<IDispatch> object)
+        : m_Object(std::move(object), "configuration chooser") {}
+    void SetTxm(const TransmitterRef& txm) override {
+        m_Object.PutRef(on::kTxm, ObjectVariant(DispatchOf(txm).Get()));
+    }
     void Run(int32_t mode, std::string& fileName, int32_t flags, int32_t owner) override {
         Bstr name(fileName);
         m_Object.Call(on::kRun, {Long(mode), RefText(name.Address()), Long(flags), Long(owner)});
@@ -121,60 +143,74 @@ public:
     void SetFinished(VbBool finished) override { m_Object.Put(on::kFinished, Bool(finished)); }
     Value Answer() override { return ToValue(m_Object.Call(on::kAnswer).Raw()); }
 
-private:
+  private:
     Outside m_Object;
 };
 
 class ComService final : public SharedService {
-public:
+  public:
     explicit ComService(ComPtr<IDispatch> object) : m_Object(std::move(object), "shared service") {}
 
     std::string SettingsFilePath() override { return AsText(m_Object.Call(on::kSettingsFilePath)); }
-    std::string ReadSetting(const std::string& file, const std::string& section, const std::string& key,
-                            const std::string& defaultValue) override {
-        return AsText(m_Object.Call(on::kReadSetting, {Text(file), Text(section), Text(key), Text(defaultValue)}));
+    std::string ReadSetting(const std::string& file, const std::string& section,
+                            const std::string& key, const std::string& defaultValue) override {
+        return AsText(m_Object.Call(on::kReadSetting,
+                                    {Text(file), Text(section), Text(key), Text(defaultValue)}));
     }
     VbBool WriteSetting(const std::string& file, const std::string& section, const std::string& key,
                         const std::string& value) override {
-        return AsBool(m_Object.Call(on::kWriteSetting, {Text(file), Text(section), Text(key), Text(value)}));
+        return AsBool(
+            m_Object.Call(on::kWriteSetting, {Text(file), Text(section), Text(key), Text(value)}));
     }
     void ClearSection(const std::string& file, const std::string& section) override {
         m_Object.Call(on::kClearSection, {Text(file), Text(section)});
     }
     std::string ListSeparator() override { return AsText(m_Object.Call(on::kListSeparator)); }
-    int16_t ToInteger(const Value& value) override { return AsShort(m_Object.Call(on::kToInteger, {ToVariant(value)})); }
-    Value RestorePlacement(PlacementWindow& window, const std::string& file, const std::string& section,
-                           const std::string& key) override {
+    int16_t ToInteger(const Value& value) override {
+        return AsShort(m_Object.Call(on::kToInteger, {ToVariant(value)}));
+    }
+    Value RestorePlacement(PlacementWindow& window, const std::string& file,
+                           const std::string& section, const std::string& key) override {
         return Placement(on::kRestorePlacement, window, file, section, key);
     }
-    Value SavePlacement(PlacementWindow& window, const std::string& file, const std::string& section,
-                        const std::string& key) override {
+    Value SavePlacement(PlacementWindow& window, const std::string& file,
+                        const std::string& section, const std::string& key) override {
         return Placement(on::kSavePlacement, window, file, section, key);
     }
-    int32_t ShowMessage(const std::string& prompt, int32_t buttons, int32_t style, const std::string& title,
-                        const PassThroughRef& owner) override {
-        return AsLong(m_Object.Call(on::kShowMessage,
-                                    {Text(prompt), Long(buttons), Long(style), Text(title), ToVariant(owner)}));
+    int32_t ShowMessage(const std::string& prompt, int32_t buttons, int32_t style,
+                        const std::string& title, const PassThroughRef& owner) override {
+        return AsLong(m_Object.Call(on::kShowMessage, {Text(prompt), Long(buttons), Long(style),
+                                                       Text(title), ToVariant(owner)}));
     }
-    std::string GetString(int32_t number) override { return AsText(m_Object.Call(on::kGetString, {Long(number)})); }
+    std::string GetString(int32_t number) override {
+        return AsText(m_Object.Call(on::kGetString, {Long(number)}));
+    }
     std::string DefaultFolder() override { return AsText(m_Object.Call(on::kDefaultFolder)); }
     std::string ServerSettingName(int32_t family) override {
         return AsText(m_Object.Call(on::kServerSettingName, {Long(family)}));
     }
-    std::shared_ptr<LanguageObject> Language() override { return Cached(m_Language, on::kLanguage); }
-    std::shared_ptr<TransmitterRegistry> Registry() override { return Cached(m_Registry, on::kRegistry); }
-    std::shared_ptr<vq::PathSplitter> PathSplitter() override { return Cached(m_Splitter, on::kPathSplitter); }
+    std::shared_ptr<LanguageObject> Language() override {
+        return Cached(m_Language, on::kLanguage);
+    }
+    std::shared_ptr<TransmitterRegistry> Registry() override {
+        return Cached(m_Registry, on::kRegistry);
+    }
+    std::shared_ptr<vq::PathSplitter> PathSplitter() override {
+        return Cached(m_Splitter, on::kPathSplitter);
+    }
 
     void DropIdleSubscriptions() {
         if (m_Registry) m_Registry->DropIfIdle();
         if (m_Language) m_Language->DropIfIdle();
     }
 
-private:
+  private:
     Value Placement(const wchar_t* member, PlacementWindow& window, const std::string& file,
                     const std::string& section, const std::string& key) {
         const PlacementHandle handle(window);
-        return ToValue(m_Object.Call(member, {handle.AsArgument(), Text(file), Text(section), Text(key)}).Raw());
+        return ToValue(
+            m_Object.Call(member, {handle.AsArgument(), Text(file), Text(section), Text(key)})
+                .Raw());
     }
     // The service hands out the same sub-object every time; so does this adapter.
     template <class Adapter>
@@ -194,18 +230,20 @@ private:
 };
 
 class ComHostObject final : public HostObject {
-public:
+  public:
     explicit ComHostObject(ComPtr<IDispatch> object) : m_Object(std::move(object), "host object") {}
     PassThroughRef ComMisc() override { return ToPassThrough(m_Object.Call(on::kComMisc).Raw()); }
     PassThroughRef ComModem() override { return ToPassThrough(m_Object.Call(on::kComModem).Raw()); }
-    PassThroughRef ActiveHART1() override { return ToPassThrough(m_Object.Call(on::kActiveHART1).Raw()); }
+    PassThroughRef ActiveHART1() override {
+        return ToPassThrough(m_Object.Call(on::kActiveHART1).Raw());
+    }
 
-private:
+  private:
     Outside m_Object;
 };
 
 class ComProduct final : public ProductFactory {
-public:
+  public:
     TransmitterRef CreateTransmitter() override { return WrapTransmitter(Create(on::kTxmClass)); }
     CommandRef CreateCommand() override;
     std::shared_ptr<vq::PathSplitter> CreatePathSplitter() override {
@@ -229,14 +267,15 @@ public:
         // service per thread for the whole life of the host, and releasing it at thread or
         // module end could call into components that are already gone.
         if (m_Service == nullptr)
-            m_Service = new std::shared_ptr<ComService>(std::make_shared<ComService>(Create(on::kServiceClass)));
+            m_Service = new std::shared_ptr<ComService>(
+                std::make_shared<ComService>(Create(on::kServiceClass)));
         return *m_Service;
     }
     void DropIdleSubscriptions() {
         if (m_Service) (*m_Service)->DropIdleSubscriptions();
     }
 
-private:
+  private:
     // Objects are made through each class's factory, looked up once per ProgID; the factories
     // are kept for the thread's life and, like the service, never released.
     ComPtr<IDispatch> Create(const wchar_t* progId) {
@@ -246,30 +285,33 @@ private:
             HRESULT hr = CLSIDFromProgID(progId, &clsid);
             IClassFactory* factory = nullptr;
             if (SUCCEEDED(hr))
-                hr = CoGetClassObject(clsid, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, nullptr, IID_IClassFactory,
-                                      reinterpret_cast<void**>(&factory));
+                hr = CoGetClassObject(clsid, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, nullptr,
+                                      IID_IClassFactory, reinterpret_cast<void**>(&factory));
             if (FAILED(hr) || factory == nullptr) throw CannotCreate(progId, hr);
             found = m_Factories.emplace(progId, factory).first;
         }
         ComPtr<IDispatch> object;
-        const HRESULT hr = found->second->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(object.Put()));
+        const HRESULT hr = found->second->CreateInstance(nullptr, IID_IDispatch,
+                                                         reinterpret_cast<void**>(object.Put()));
         if (FAILED(hr) || !object) throw CannotCreate(progId, hr);
         return object;
     }
     static Failure CannotCreate(const wchar_t* progId, HRESULT hr) {
         char code[16];
         std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
-        return Failure(Codes::CannotCreateObject,
-                       "ActiveX component can't create object: " + Narrow(progId) + " (" + code + ")");
+        return Failure(Codes::CannotCreateObject, "ActiveX component can't create object: " +
+                                                      Narrow(progId) + " (" + code + ")");
     }
 
     std::unordered_map<std::wstring, IClassFactory*> m_Factories;  // never released
-    std::shared_ptr<ComService>* m_Service = nullptr;         // never deleted
-    std::shared_ptr<ComConfigChooser>* m_Chooser = nullptr;  // never deleted
+    std::shared_ptr<ComService>* m_Service = nullptr;              // never deleted
+    std::shared_ptr<ComConfigChooser>* m_Chooser = nullptr;        // never deleted
 };
 
 // Commands are made here but their adapter lives with the transmitter's; created through it.
-CommandRef ComProduct::CreateCommand() { return WrapCommand(Create(on::kCommandClass)); }
+CommandRef ComProduct::CreateCommand() {
+    return WrapCommand(Create(on::kCommandClass));
+}
 
 }  // namespace
 
@@ -278,7 +320,9 @@ std::shared_ptr<HostObject> WrapHost(const ComPtr<IDispatch>& host) {
     return std::make_shared<ComHostObject>(host);
 }
 
-std::shared_ptr<ProductFactory> CreateComProduct() { return std::make_shared<ComProduct>(); }
+std::shared_ptr<ProductFactory> CreateComProduct() {
+    return std::make_shared<ComProduct>();
+}
 
 void DropIdleSubscriptions() {
     try {

@@ -14,7 +14,7 @@ namespace on = outside;
 // One adapter per living automation object (per thread), keyed by the object's identity.
 template <class Adapter>
 class IdentityMap {
-public:
+  public:
     std::shared_ptr<Adapter> Wrap(const ComPtr<IDispatch>& object) {
         if (!object) return nullptr;
         const ComPtr<IUnknown> identity = object.template As<IUnknown>();
@@ -32,13 +32,13 @@ public:
         if (found != m_Map.end() && found->second.expired()) m_Map.erase(found);
     }
 
-private:
+  private:
     std::unordered_map<IUnknown*, std::weak_ptr<Adapter>> m_Map;
 };
 
 // The text member of every element of a collection an object hands out.
-std::vector<std::string> TextsOfElements(Outside& owner, const wchar_t* collection, const wchar_t* member,
-                                         const char* role) {
+std::vector<std::string> TextsOfElements(Outside& owner, const wchar_t* collection,
+                                         const wchar_t* member, const char* role) {
     Outside list(AsObject(owner.Call(collection), role), role);
     std::vector<std::string> texts;
     for (const Variant& element : Elements(list)) {
@@ -51,8 +51,9 @@ std::vector<std::string> TextsOfElements(Outside& owner, const wchar_t* collecti
 // An object reference passed by reference: holds one reference to what the slot points at,
 // whatever the callee leaves there, and tells whether it changed.
 class DispatchSlot {
-public:
-    explicit DispatchSlot(ComPtr<IDispatch> given) : m_Given(std::move(given)), m_Slot(ComPtr<IDispatch>(m_Given).Detach()) {}
+  public:
+    explicit DispatchSlot(ComPtr<IDispatch> given)
+        : m_Given(std::move(given)), m_Slot(ComPtr<IDispatch>(m_Given).Detach()) {}
     DispatchSlot(const DispatchSlot&) = delete;
     DispatchSlot& operator=(const DispatchSlot&) = delete;
     ~DispatchSlot() {
@@ -62,83 +63,90 @@ public:
     bool Changed() const { return m_Slot != m_Given.Get(); }
     IDispatch* Now() const { return m_Slot; }
 
-private:
+  private:
     ComPtr<IDispatch> m_Given;
     IDispatch* m_Slot;
 };
 
 class ComCommand final : public Command {
-public:
+  public:
     explicit ComCommand(ComPtr<IDispatch> object) : m_Object(std::move(object), "command object") {}
     Value ReplyValue(int32_t index) override {
         return ToValue(m_Object.Call(on::kReplyValue, {Long(index)}).Raw());
     }
     IDispatch* Dispatch() const { return m_Object.Get(); }
 
-private:
+  private:
     Outside m_Object;
 };
 
 IDispatch* DispatchOfCommand(const CommandRef& command) {
     if (!command) return nullptr;
     const auto* ours = dynamic_cast<const ComCommand*>(command.get());
-    if (ours == nullptr) throw Failure(Codes::TypeMismatch, "Type mismatch: not a command object of the item library");
+    if (ours == nullptr)
+        throw Failure(Codes::TypeMismatch,
+                      "Type mismatch: not a command object of the item library");
     return ours->Dispatch();
 }
 
 class ComCommandDefinition final : public CommandDefinition {
-public:
+  public:
     explicit ComCommandDefinition(ComPtr<IDispatch> object)
         : m_Object(std::move(object), "command definition") {}
     void PrepareCommand(CommandRef& command) override {
         DispatchSlot slot{ComPtr<IDispatch>(DispatchOfCommand(command))};
         m_Object.Call(on::kPrepareCommand, {slot.Argument()});
         if (slot.Changed())
-            command = slot.Now() ? std::make_shared<ComCommand>(ComPtr<IDispatch>(slot.Now())) : nullptr;
+            command =
+                slot.Now() ? std::make_shared<ComCommand>(ComPtr<IDispatch>(slot.Now())) : nullptr;
     }
 
-private:
+  private:
     Outside m_Object;
 };
 
 class ComDeviceInfo final : public DeviceInfo {
-public:
-    explicit ComDeviceInfo(ComPtr<IDispatch> object) : m_Object(std::move(object), "device description") {}
+  public:
+    explicit ComDeviceInfo(ComPtr<IDispatch> object)
+        : m_Object(std::move(object), "device description") {}
     std::vector<std::string> Versions() override {
         return TextsOfElements(m_Object, on::kVersions, on::kVersionText, "version");
     }
     std::shared_ptr<CommandDefinition> GetCommand(const std::string& key) override {
-        ComPtr<IDispatch> definition = AsObject(m_Object.Call(on::kGetCommand, {Text(key)}), "GetCommand");
+        ComPtr<IDispatch> definition =
+            AsObject(m_Object.Call(on::kGetCommand, {Text(key)}), "GetCommand");
         if (!definition) return nullptr;
         return std::make_shared<ComCommandDefinition>(std::move(definition));
     }
 
-private:
+  private:
     Outside m_Object;
 };
 
 class ComAttachment final : public Attachment {
-public:
+  public:
     explicit ComAttachment(ComPtr<IDispatch> object) : m_Object(std::move(object), "attachment") {}
     void Detach() override { m_Object.Call(on::kDetach); }
 
-private:
+  private:
     Outside m_Object;
 };
 
 class ComPortObject final : public PortObject {
-public:
+  public:
     explicit ComPortObject(ComPtr<IDispatch> object) : m_Object(std::move(object), "port object") {}
     int16_t PortNumber() override { return AsShort(m_Object.GetById(on::kPortNumberId)); }
     void SetPortNumber(int16_t port) override { m_Object.PutById(on::kPortNumberId, Short(port)); }
     VbBool Open() override { return AsBool(m_Object.GetById(on::kPortOpenId)); }
     void SetOpen(VbBool open) override { m_Object.PutById(on::kPortOpenId, Bool(open)); }
     int16_t HartPortNumber() override { return AsShort(m_Object.GetById(on::kHartPortNumberId)); }
-    void SetHartPortNumber(int16_t port) override { m_Object.PutById(on::kHartPortNumberId, Short(port)); }
+    void SetHartPortNumber(int16_t port) override {
+        m_Object.PutById(on::kHartPortNumberId, Short(port));
+    }
     void SetCommPortByName(int16_t port) override { m_Object.Put(on::kCommPort, Short(port)); }
     int32_t ErrorValue() override { return AsLong(m_Object.GetById(on::kHartErrorId)); }
 
-private:
+  private:
     Outside m_Object;
 };
 
@@ -159,7 +167,7 @@ Value InstallWithHistory(Outside& server, std::vector<Variant> args, PassThrough
 }
 
 class ComDeviceServer final : public DeviceServer {
-public:
+  public:
     ComDeviceServer(ComPtr<IDispatch> object, IUnknown* identity)
         : m_Object(std::move(object), "device server"), m_Identity(identity) {}
     ~ComDeviceServer() override;
@@ -198,7 +206,7 @@ public:
     }
     IDispatch* Dispatch() const { return m_Object.Get(); }
 
-private:
+  private:
     Outside m_Object;
     IUnknown* m_Identity;
     Signal<std::string&> m_Sync;
@@ -216,7 +224,7 @@ ComDeviceServer::~ComDeviceServer() {
 }
 
 class ComTransmitter final : public Transmitter {
-public:
+  public:
     ComTransmitter(ComPtr<IDispatch> object, IUnknown* identity)
         : m_Object(std::move(object), "transmitter"), m_Identity(identity) {}
     ~ComTransmitter() override;
@@ -228,15 +236,21 @@ public:
     int16_t ComPort() override { return AsShort(m_Object.Call(on::kComPort)); }
     void SetComPort(int16_t port) override { m_Object.Put(on::kComPort, Short(port)); }
     std::string ComSettings() override { return AsText(m_Object.Call(on::kComSettings)); }
-    void SetComSettings(const std::string& settings) override { m_Object.Put(on::kComSettings, Text(settings)); }
+    void SetComSettings(const std::string& settings) override {
+        m_Object.Put(on::kComSettings, Text(settings));
+    }
     int32_t Protocol() override { return AsLong(m_Object.Call(on::kProtocol)); }
     void SetProtocol(int32_t protocol) override { m_Object.Put(on::kProtocol, Long(protocol)); }
     std::string Name() override { return AsText(m_Object.Call(on::kName)); }
     void SetName(const std::string& name) override { m_Object.Put(on::kName, Text(name)); }
     std::string Version() override { return AsText(m_Object.Call(on::kVersion)); }
-    void SetVersion(const std::string& version) override { m_Object.Put(on::kVersion, Text(version)); }
+    void SetVersion(const std::string& version) override {
+        m_Object.Put(on::kVersion, Text(version));
+    }
     std::string TypeText() override { return AsText(m_Object.Call(on::kTypeText)); }
-    DeviceServerRef Server() override { return WrapServer(AsObject(m_Object.Call(on::kServer), "Server")); }
+    DeviceServerRef Server() override {
+        return WrapServer(AsObject(m_Object.Call(on::kServer), "Server"));
+    }
     void SetServer(const DeviceServerRef& server) override {
         m_Object.PutRef(on::kServer, ObjectVariant(DispatchOf(server).Get()));
     }
@@ -251,7 +265,9 @@ public:
     VbBool Connect(VbBool allBaudRates) override {
         return AsBool(m_Object.Call(on::kConnect, {Bool(allBaudRates)}));
     }
-    std::string Describe(int32_t code) override { return AsText(m_Object.Call(on::kDescribe, {Long(code)})); }
+    std::string Describe(int32_t code) override {
+        return AsText(m_Object.Call(on::kDescribe, {Long(code)}));
+    }
     std::shared_ptr<vq::DeviceInfo> DeviceInfo() override {
         ComPtr<IDispatch> info = AsObject(m_Object.Call(on::kDeviceInfo), "DeviceInfo");
         if (!info) return nullptr;
@@ -262,7 +278,8 @@ public:
                                     {ObjectVariant(DispatchOfCommand(command)), Long(a), Long(b)}));
     }
     std::vector<std::shared_ptr<Attachment>> Attachments() override {
-        Outside attachments(AsObject(m_Object.Call(on::kAttachments), "Attachments"), "attachment list");
+        Outside attachments(AsObject(m_Object.Call(on::kAttachments), "Attachments"),
+                            "attachment list");
         std::vector<std::shared_ptr<Attachment>> result;
         for (const Variant& element : Elements(attachments)) {
             ComPtr<IDispatch> attached = AsObject(element, "an attachment");
@@ -274,7 +291,7 @@ public:
     IDispatch* Dispatch() const { return m_Object.Get(); }
     long Grant() const { return m_Grant; }
 
-private:
+  private:
     Outside m_Object;
     IUnknown* m_Identity;
     // References this transmitter took on a collection's object through Parent.
@@ -287,7 +304,9 @@ IdentityMap<ComTransmitter>& Transmitters() {
     return map;
 }
 
-ComTransmitter::~ComTransmitter() { Transmitters().Forget(m_Identity); }
+ComTransmitter::~ComTransmitter() {
+    Transmitters().Forget(m_Identity);
+}
 
 void ComTransmitter::SetParent(const PassThroughRef& parent) {
     // A collection's own object given as Parent: count the references the transmitter takes
@@ -302,7 +321,8 @@ void ComTransmitter::SetParent(const PassThroughRef& parent) {
     }
     if (measured == nullptr) return;
     m_Grant += static_cast<long>(measured->References()) - static_cast<long>(before);
-    if (collection && collection != m_GrantOwner && m_GrantOwner == nullptr) m_GrantOwner = collection;
+    if (collection && collection != m_GrantOwner && m_GrantOwner == nullptr)
+        m_GrantOwner = collection;
     if (m_Grant <= 0) {
         m_Grant = 0;
         m_GrantOwner = nullptr;
@@ -311,9 +331,13 @@ void ComTransmitter::SetParent(const PassThroughRef& parent) {
 
 }  // namespace
 
-TransmitterRef WrapTransmitter(const ComPtr<IDispatch>& object) { return Transmitters().Wrap(object); }
+TransmitterRef WrapTransmitter(const ComPtr<IDispatch>& object) {
+    return Transmitters().Wrap(object);
+}
 
-DeviceServerRef WrapServer(const ComPtr<IDispatch>& object) { return Servers().Wrap(object); }
+DeviceServerRef WrapServer(const ComPtr<IDispatch>& object) {
+    return Servers().Wrap(object);
+}
 
 CommandRef WrapCommand(const ComPtr<IDispatch>& object) {
     if (!object) return nullptr;
@@ -323,14 +347,16 @@ CommandRef WrapCommand(const ComPtr<IDispatch>& object) {
 ComPtr<IDispatch> DispatchOf(const TransmitterRef& txm) {
     if (!txm) return nullptr;
     const auto* ours = dynamic_cast<const ComTransmitter*>(txm.get());
-    if (ours == nullptr) throw Failure(Codes::TypeMismatch, "Type mismatch: not a transmitter of the item library");
+    if (ours == nullptr)
+        throw Failure(Codes::TypeMismatch, "Type mismatch: not a transmitter of the item library");
     return ComPtr<IDispatch>(ours->Dispatch());
 }
 
 ComPtr<IDispatch> DispatchOf(const DeviceServerRef& server) {
     if (!server) return nullptr;
     const auto* ours = dynamic_cast<const ComDeviceServer*>(server.get());
-    if (ours == nullptr) throw Failure(Codes::TypeMismatch, "Type mismatch: not a device server object");
+    if (ours == nullptr)
+        throw Failure(Codes::TypeMismatch, "Type mismatch: not a device server object");
     return ComPtr<IDispatch>(ours->Dispatch());
 }
 

@@ -44,14 +44,14 @@ void DropIdleSubscriptions();
 /// An automation object over a window of the core, for the shared service's placement calls;
 /// it stops answering (failing every call) when detached. Implemented in PlacementObject.cpp.
 class PlacementHandle {
-public:
+  public:
     explicit PlacementHandle(PlacementWindow& window);
     PlacementHandle(const PlacementHandle&) = delete;
     PlacementHandle& operator=(const PlacementHandle&) = delete;
     ~PlacementHandle();  // detaches and releases the object
     Variant AsArgument() const;
 
-private:
+  private:
     IDispatch* m_Object;
 };
 

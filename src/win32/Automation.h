@@ -15,7 +15,7 @@ namespace vq::win32 {
 /// which coerces arguments, applies default values and reports errors set by the methods.
 template <class Interface>
 class DispatchFromTypeInfo : public Interface {
-public:
+  public:
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
         if (count == nullptr) return E_POINTER;
         *count = 1;
@@ -35,15 +35,18 @@ public:
         if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
         if (names == nullptr || ids == nullptr) return E_POINTER;
         ITypeInfo* info = nullptr;
-        const HRESULT hr = Barrier(__uuidof(Interface), [&] { info = OwnTypeInfo(__uuidof(Interface)); });
+        const HRESULT hr =
+            Barrier(__uuidof(Interface), [&] { info = OwnTypeInfo(__uuidof(Interface)); });
         if (FAILED(hr)) return hr;
         return DispGetIDsOfNames(info, names, count, ids);
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
-                                     VARIANT* result, EXCEPINFO* excepInfo, UINT* argError) override {
+                                     VARIANT* result, EXCEPINFO* excepInfo,
+                                     UINT* argError) override {
         if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
         ITypeInfo* info = nullptr;
-        const HRESULT hr = Barrier(__uuidof(Interface), [&] { info = OwnTypeInfo(__uuidof(Interface)); });
+        const HRESULT hr =
+            Barrier(__uuidof(Interface), [&] { info = OwnTypeInfo(__uuidof(Interface)); });
         if (FAILED(hr)) return hr;
         DISPPARAMS none{nullptr, nullptr, 0, 0};
         if (params == nullptr) params = &none;
@@ -54,7 +57,7 @@ public:
                             argError);
     }
 
-private:
+  private:
     struct Arity {
         MEMBERID Id;
         INVOKEKIND Kind;
@@ -79,7 +82,8 @@ private:
             if (FAILED(info->GetFuncDesc(i, &f)) || f == nullptr) break;
             UINT parameters = 0;
             for (SHORT p = 0; p < f->cParams; ++p) {
-                if ((f->lprgelemdescParam[p].paramdesc.wParamFlags & (PARAMFLAG_FRETVAL | PARAMFLAG_FLCID)) == 0)
+                if ((f->lprgelemdescParam[p].paramdesc.wParamFlags &
+                     (PARAMFLAG_FRETVAL | PARAMFLAG_FLCID)) == 0)
                     ++parameters;
             }
             arities.push_back({f->memid, f->invkind, parameters});
@@ -92,7 +96,7 @@ private:
 /// A thread-safe reference count for the DLL's objects. Derived classes call AddReference and
 /// ReleaseReference from AddRef and Release; the last release deletes the object.
 class RefCounted : public ModuleObject {
-protected:
+  protected:
     ULONG AddReference() { return ++m_Refs; }
     ULONG ReleaseReference() {
         const ULONG refs = --m_Refs;
@@ -101,7 +105,7 @@ protected:
     }
     ULONG References() const { return m_Refs.load(); }
 
-private:
+  private:
     std::atomic<ULONG> m_Refs{1};
 };
 

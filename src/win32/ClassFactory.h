@@ -9,7 +9,7 @@
 namespace vq::win32 {
 
 class StaticClassFactory final : public IClassFactory {
-public:
+  public:
     /// create makes a new object and answers the requested interface.
     using Creator = std::function<HRESULT(REFIID riid, void** object)>;
     explicit StaticClassFactory(Creator create) : m_Create(std::move(create)) {}
@@ -36,7 +36,7 @@ public:
         return S_OK;
     }
 
-private:
+  private:
     Creator m_Create;
 };
 

@@ -24,9 +24,13 @@ std::string Narrow(const wchar_t* utf16, std::size_t length) {
     return result;
 }
 
-std::string Narrow(const std::wstring& utf16) { return Narrow(utf16.data(), utf16.size()); }
+std::string Narrow(const std::wstring& utf16) {
+    return Narrow(utf16.data(), utf16.size());
+}
 
-std::string FromBstr(BSTR b) { return Narrow(b, b ? SysStringLen(b) : 0); }
+std::string FromBstr(BSTR b) {
+    return Narrow(b, b ? SysStringLen(b) : 0);
+}
 
 BSTR ToBstr(const std::string& utf8) {
     const std::wstring wide = Widen(utf8);

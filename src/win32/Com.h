@@ -2,12 +2,12 @@
 // Small COM helpers used throughout the Windows shell: an owning interface pointer, an owning
 // VARIANT, and the conversions between the core's UTF-8 text and UTF-16 / BSTR.
 
-#include <windows.h>
+#include <ocidl.h>
 #include <ole2.h>
 #include <oleauto.h>
-#include <ocidl.h>
 #include <olectl.h>
 #include <unknwn.h>
+#include <windows.h>
 
 #include <string>
 #include <utility>
@@ -17,7 +17,7 @@ namespace vq::win32 {
 /// Owns one reference to an interface.
 template <class T>
 class ComPtr {
-public:
+  public:
     ComPtr() = default;
     ComPtr(std::nullptr_t) {}
     /// Takes a new reference (AddRef) to p.
@@ -62,15 +62,17 @@ public:
         return result;
     }
 
-private:
+  private:
     T* m_P = nullptr;
 };
 
 /// Owns a VARIANT (VariantClear on destruction).
 class Variant {
-public:
+  public:
     Variant() { VariantInit(&m_V); }
-    Variant(const Variant& other) : Variant() { VariantCopy(&m_V, const_cast<VARIANT*>(&other.m_V)); }
+    Variant(const Variant& other) : Variant() {
+        VariantCopy(&m_V, const_cast<VARIANT*>(&other.m_V));
+    }
     Variant(Variant&& other) noexcept : m_V(other.m_V) { VariantInit(&other.m_V); }
     Variant& operator=(Variant other) noexcept {
         std::swap(m_V, other.m_V);
@@ -95,13 +97,13 @@ public:
         VariantInit(&m_V);
     }
 
-private:
+  private:
     VARIANT m_V;
 };
 
 /// Owns a BSTR.
 class Bstr {
-public:
+  public:
     Bstr() = default;
     explicit Bstr(const std::string& utf8);
     Bstr(const Bstr&) = delete;
@@ -117,7 +119,7 @@ public:
     /// The slot itself, for by-reference arguments that may replace the string.
     BSTR* Address() { return &m_B; }
 
-private:
+  private:
     BSTR m_B = nullptr;
 };
 

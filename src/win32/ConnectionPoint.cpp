@@ -48,7 +48,8 @@ HRESULT ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
 }
 
 HRESULT ConnectionPoint::Unadvise(DWORD cookie) {
-    if (cookie == 0 || cookie > m_Sinks.size() || !m_Sinks[cookie - 1]) return CONNECT_E_NOCONNECTION;
+    if (cookie == 0 || cookie > m_Sinks.size() || !m_Sinks[cookie - 1])
+        return CONNECT_E_NOCONNECTION;
     ComPtr<IDispatch> released = std::move(m_Sinks[cookie - 1]);
     m_Sinks[cookie - 1].Reset();
     return S_OK;

@@ -9,15 +9,17 @@
 namespace vq::win32 {
 
 class ConnectionPoint final : public IConnectionPoint {
-public:
+  public:
     /// owner is the containing object (reference count and container); iid the event interface.
-    ConnectionPoint(IConnectionPointContainer& owner, const IID& iid) : m_Owner(owner), m_Iid(iid) {}
+    ConnectionPoint(IConnectionPointContainer& owner, const IID& iid)
+        : m_Owner(owner), m_Iid(iid) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return m_Owner.AddRef(); }
     ULONG STDMETHODCALLTYPE Release() override { return m_Owner.Release(); }
     HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override;
-    HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** container) override;
+    HRESULT STDMETHODCALLTYPE
+    GetConnectionPointContainer(IConnectionPointContainer** container) override;
     HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override;
     HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override;
     HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** connections) override;
@@ -29,7 +31,7 @@ public:
     /// Releases every sink (the owner is going away).
     void DisconnectAll();
 
-private:
+  private:
     IConnectionPointContainer& m_Owner;
     IID m_Iid;
     std::vector<ComPtr<IDispatch>> m_Sinks;  // null slots are free

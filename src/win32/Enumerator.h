@@ -54,7 +54,7 @@ struct ConnectionPointItems {
 
 template <class IEnum, class Items>
 class Enumerator final : public IEnum, public RefCounted {
-public:
+  public:
     using Snapshot = std::vector<typename Items::Held>;
 
     /// A new enumerator (one reference, owned by the caller).
@@ -75,7 +75,8 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return AddReference(); }
     ULONG STDMETHODCALLTYPE Release() override { return ReleaseReference(); }
 
-    HRESULT STDMETHODCALLTYPE Next(ULONG count, typename Items::Element* out, ULONG* fetched) override {
+    HRESULT STDMETHODCALLTYPE Next(ULONG count, typename Items::Element* out,
+                                   ULONG* fetched) override {
         if (fetched) *fetched = 0;
         if (out == nullptr) return E_POINTER;
         if (count > 1 && fetched == nullptr) return E_INVALIDARG;
@@ -111,7 +112,7 @@ public:
         return *copy ? S_OK : E_OUTOFMEMORY;
     }
 
-private:
+  private:
     Enumerator(std::shared_ptr<const Snapshot> items, std::size_t position)
         : m_Items(std::move(items)), m_Position(position) {}
 

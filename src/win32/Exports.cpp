@@ -28,7 +28,8 @@ std::wstring GuidText(REFGUID guid) {
 
 LONG SetValue(HKEY root, const std::wstring& path, const wchar_t* name, const std::wstring& value) {
     HKEY key = nullptr;
-    LONG status = RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+    LONG status =
+        RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
     if (status != ERROR_SUCCESS) return status;
     status = RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                             static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
@@ -106,6 +107,7 @@ extern "C" HRESULT WINAPI DllRegisterServer() {
 extern "C" HRESULT WINAPI DllUnregisterServer() {
     DeleteKeys();
     // A type library that is not registered (any more) is not an error here.
-    UnRegisterTypeLib(LIBID_vqTransmitters32, 1, 0, LOCALE_NEUTRAL, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
+    UnRegisterTypeLib(LIBID_vqTransmitters32, 1, 0, LOCALE_NEUTRAL,
+                      sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
     return S_OK;
 }

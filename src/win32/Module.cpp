@@ -26,12 +26,12 @@ std::vector<CachedTypeInfo> g_TypeInfos;  // guarded by g_TypeLock
 
 // The string table compiled into the DLL's resources.
 class ResourceTexts final : public TextSource {
-public:
+  public:
     std::optional<std::string> Find(int32_t id) const override {
         if (id < 0 || id > 0xFFFF) return std::nullopt;
         const wchar_t* text = nullptr;
-        const int length = LoadStringW(g_Instance, static_cast<UINT>(id),
-                                       reinterpret_cast<LPWSTR>(&text), 0);
+        const int length =
+            LoadStringW(g_Instance, static_cast<UINT>(id), reinterpret_cast<LPWSTR>(&text), 0);
         if (length <= 0 || text == nullptr) return std::nullopt;
         return Narrow(text, static_cast<std::size_t>(length));
     }
@@ -70,7 +70,8 @@ std::optional<ModuleInfo> ReadVersionResource() {
     std::vector<BYTE> block(static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + size);
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT fixedSize = 0;
-    if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedSize) || !fixed)
+    if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedSize) ||
+        !fixed)
         return std::nullopt;
 
     ModuleInfo info;
@@ -88,12 +89,15 @@ std::optional<ModuleInfo> ReadVersionResource() {
 
 }  // namespace
 
-HINSTANCE ModuleInstance() { return g_Instance; }
+HINSTANCE ModuleInstance() {
+    return g_Instance;
+}
 
 std::wstring ModulePath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = GetModuleFileNameW(g_Instance, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD length =
+            GetModuleFileNameW(g_Instance, path.data(), static_cast<DWORD>(path.size()));
         if (length < path.size()) {
             path.resize(length);
             return path;
@@ -110,7 +114,8 @@ ITypeInfo* OwnTypeInfo(REFGUID guid) {
     if (g_TypeLib == nullptr) {
         const HRESULT hr = LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, &g_TypeLib);
         if (FAILED(hr))
-            throw Failure(hr, "The component's type library could not be loaded from its resources");
+            throw Failure(hr,
+                          "The component's type library could not be loaded from its resources");
     }
     ITypeInfo* info = nullptr;
     const HRESULT hr = g_TypeLib->GetTypeInfoOfGuid(guid, &info);

@@ -16,7 +16,7 @@ std::wstring ModulePath();
 /// Every COM object implemented in this DLL derives from ModuleObject, so that
 /// DllCanUnloadNow answers S_OK only when none is alive and no lock is held.
 class ModuleObject {
-public:
+  public:
     ModuleObject();
     ModuleObject(const ModuleObject&) = delete;
     ModuleObject& operator=(const ModuleObject&) = delete;

@@ -11,10 +11,16 @@ std::atomic<long> g_Objects{0};
 std::atomic<long> g_Locks{0};
 }  // namespace
 
-ModuleObject::ModuleObject() { ++g_Objects; }
-ModuleObject::~ModuleObject() { --g_Objects; }
+ModuleObject::ModuleObject() {
+    ++g_Objects;
+}
+ModuleObject::~ModuleObject() {
+    --g_Objects;
+}
 
-long LiveObjects() { return g_Objects.load(); }
+long LiveObjects() {
+    return g_Objects.load();
+}
 
 void LockModule(bool lock) {
     if (lock)
@@ -23,6 +29,8 @@ void LockModule(bool lock) {
         --g_Locks;
 }
 
-bool ModuleIdle() { return g_Objects.load() == 0 && g_Locks.load() <= 0; }
+bool ModuleIdle() {
+    return g_Objects.load() == 0 && g_Locks.load() <= 0;
+}
 
 }  // namespace vq::win32

@@ -15,7 +15,9 @@ namespace {
 constexpr int32_t kWrongArguments = static_cast<int32_t>(0x800A01C2);  // 450
 
 struct GuidLess {
-    bool operator()(const GUID& a, const GUID& b) const { return std::memcmp(&a, &b, sizeof(GUID)) < 0; }
+    bool operator()(const GUID& a, const GUID& b) const {
+        return std::memcmp(&a, &b, sizeof(GUID)) < 0;
+    }
 };
 
 std::string HexCode(HRESULT hr) {
@@ -29,7 +31,7 @@ Failure CallFailure(HRESULT hr, EXCEPINFO& info, const std::string& what) {
     if (hr == DISP_E_EXCEPTION) {
         if (info.pfnDeferredFillIn) info.pfnDeferredFillIn(&info);
         std::string description = info.bstrDescription ? FromBstr(info.bstrDescription) : "";
-        HRESULT code = info.scode != 0 ? info.scode
+        HRESULT code = info.scode != 0   ? info.scode
                        : info.wCode != 0 ? static_cast<HRESULT>(0x800A0000u | info.wCode)
                                          : E_FAIL;
         SysFreeString(info.bstrDescription);
@@ -43,13 +45,16 @@ Failure CallFailure(HRESULT hr, EXCEPINFO& info, const std::string& what) {
         case DISP_E_UNKNOWNNAME:
             return Failure(Codes::NotSupported,
                            "Object doesn't support this property or method: " + what);
-        case DISP_E_TYPEMISMATCH: return Failure(Codes::TypeMismatch, "Type mismatch: " + what);
-        case DISP_E_OVERFLOW: return Failure(Codes::Overflow, "Overflow: " + what);
+        case DISP_E_TYPEMISMATCH:
+            return Failure(Codes::TypeMismatch, "Type mismatch: " + what);
+        case DISP_E_OVERFLOW:
+            return Failure(Codes::Overflow, "Overflow: " + what);
         case DISP_E_BADPARAMCOUNT:
         case DISP_E_PARAMNOTOPTIONAL:
             return Failure(kWrongArguments,
                            "Wrong number of arguments or invalid property assignment: " + what);
-        default: return Failure(hr, what + " failed with " + HexCode(hr));
+        default:
+            return Failure(hr, what + " failed with " + HexCode(hr));
     }
 }
 
@@ -92,7 +97,8 @@ Variant RefObject(IDispatch** object) {
     return v;
 }
 
-Outside::Outside(ComPtr<IDispatch> object, const char* role) : m_Object(std::move(object)), m_Role(role) {
+Outside::Outside(ComPtr<IDispatch> object, const char* role)
+    : m_Object(std::move(object)), m_Role(role) {
     if (!m_Object) throw Failure(Codes::ObjectRequired, std::string("Object required: no ") + role);
 }
 
@@ -134,7 +140,8 @@ DISPID Outside::IdOf(const wchar_t* name) {
     return id;
 }
 
-Variant Outside::Invoke(DISPID id, WORD flags, std::vector<Variant>& args, const std::wstring& what) {
+Variant Outside::Invoke(DISPID id, WORD flags, std::vector<Variant>& args,
+                        const std::wstring& what) {
     std::vector<VARIANT> reversed(args.size());
     for (std::size_t i = 0; i < args.size(); ++i) reversed[args.size() - 1 - i] = args[i].Raw();
     DISPID putId = DISPID_PROPERTYPUT;
@@ -168,7 +175,8 @@ void Outside::PutRef(const wchar_t* name, Variant value) {
 
 Variant Outside::GetById(DISPID id) {
     std::vector<Variant> none;
-    return Invoke(id, DISPATCH_PROPERTYGET | DISPATCH_METHOD, none, L"[" + std::to_wstring(id) + L"]");
+    return Invoke(id, DISPATCH_PROPERTYGET | DISPATCH_METHOD, none,
+                  L"[" + std::to_wstring(id) + L"]");
 }
 
 void Outside::PutById(DISPID id, Variant value) {
@@ -177,11 +185,21 @@ void Outside::PutById(DISPID id, Variant value) {
     Invoke(id, DISPATCH_PROPERTYPUT, args, L"[" + std::to_wstring(id) + L"]");
 }
 
-std::string AsText(const Variant& v) { return ToValue(v.Raw()).ToText(); }
-int16_t AsShort(const Variant& v) { return ToValue(v.Raw()).ToInt16(); }
-int32_t AsLong(const Variant& v) { return ToValue(v.Raw()).ToInt32(); }
-VbBool AsBool(const Variant& v) { return VbBool(ToValue(v.Raw()).ToInt16()); }
-ComPtr<IDispatch> AsObject(const Variant& v, const char* what) { return ToDispatch(v.Raw(), what); }
+std::string AsText(const Variant& v) {
+    return ToValue(v.Raw()).ToText();
+}
+int16_t AsShort(const Variant& v) {
+    return ToValue(v.Raw()).ToInt16();
+}
+int32_t AsLong(const Variant& v) {
+    return ToValue(v.Raw()).ToInt32();
+}
+VbBool AsBool(const Variant& v) {
+    return VbBool(ToValue(v.Raw()).ToInt16());
+}
+ComPtr<IDispatch> AsObject(const Variant& v, const char* what) {
+    return ToDispatch(v.Raw(), what);
+}
 
 std::vector<Variant> Elements(Outside& collection) {
     std::vector<Variant> elements;

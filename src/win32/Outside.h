@@ -24,7 +24,7 @@ Variant RefText(BSTR* text);
 Variant RefObject(IDispatch** object);
 
 class Outside {
-public:
+  public:
     Outside() = default;
     /// role names the component in failure descriptions ("transmitter", "device server", ...).
     Outside(ComPtr<IDispatch> object, const char* role);
@@ -45,7 +45,7 @@ public:
     /// The dispatch id of a name (cached per object type).
     DISPID IdOf(const wchar_t* name);
 
-private:
+  private:
     struct NameTable {
         std::unordered_map<std::wstring, DISPID> Ids;
     };
@@ -73,7 +73,7 @@ std::vector<Variant> Elements(Outside& collection);
 /// the object's class (IProvideClassInfo), or else the only connection point of the object;
 /// incoming dispatch ids are mapped to event names through that interface's type information.
 class EventSubscription {
-public:
+  public:
     using Handler = std::function<void(const std::wstring& name, DISPPARAMS& params)>;
     EventSubscription() = default;
     EventSubscription(const EventSubscription&) = delete;
@@ -86,7 +86,7 @@ public:
     void Disconnect();
     bool Connected() const { return m_Cookie != 0; }
 
-private:
+  private:
     ComPtr<IConnectionPoint> m_Point;
     ComPtr<IUnknown> m_Sink;
     DWORD m_Cookie = 0;

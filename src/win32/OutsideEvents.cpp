@@ -9,13 +9,14 @@ namespace vq::win32 {
 namespace {
 
 class EventSink final : public IDispatch, public RefCounted {
-public:
+  public:
     EventSink(const IID& iid, ComPtr<ITypeInfo> info, EventSubscription::Handler handler)
         : m_Iid(iid), m_Info(std::move(info)), m_Handler(std::move(handler)) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         if (object == nullptr) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, m_Iid)) {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+            IsEqualIID(riid, m_Iid)) {
             *object = static_cast<IDispatch*>(this);
             AddRef();
             return S_OK;
@@ -37,8 +38,8 @@ public:
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result,
-                                     EXCEPINFO*, UINT*) override {
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params,
+                                     VARIANT* result, EXCEPINFO*, UINT*) override {
         if (result) VariantInit(result);
         if (!m_Handler) return S_OK;
         DISPPARAMS none{nullptr, nullptr, 0, 0};
@@ -50,7 +51,7 @@ public:
 
     void Detach() { m_Handler = nullptr; }
 
-private:
+  private:
     const std::wstring& NameOf(DISPID id) {
         const auto found = m_Names.find(id);
         if (found != m_Names.end()) return found->second;
@@ -98,8 +99,9 @@ bool SourceFromClassInfo(IDispatch* source, IID& iid, ComPtr<ITypeInfo>& info) {
 
 // The only connection point of the container, with its interface's type information looked
 // up in the object's own type library.
-ComPtr<IConnectionPoint> OnlyConnectionPoint(IDispatch* source, IConnectionPointContainer& container,
-                                             IID& iid, ComPtr<ITypeInfo>& info) {
+ComPtr<IConnectionPoint> OnlyConnectionPoint(IDispatch* source,
+                                             IConnectionPointContainer& container, IID& iid,
+                                             ComPtr<ITypeInfo>& info) {
     ComPtr<IEnumConnectionPoints> points;
     if (FAILED(container.EnumConnectionPoints(points.Put())) || !points) return nullptr;
     ComPtr<IConnectionPoint> first, second;

@@ -9,7 +9,7 @@ namespace vq::win32 {
 namespace {
 
 class PlacementObject final : public DispatchFromTypeInfo<_CPlacementWindow>, public RefCounted {
-public:
+  public:
     explicit PlacementObject(PlacementWindow& window) : m_Window(&window) {}
     void Detach() { m_Window = nullptr; }
 
@@ -27,14 +27,30 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return AddReference(); }
     ULONG STDMETHODCALLTYPE Release() override { return ReleaseReference(); }
 
-    HRESULT STDMETHODCALLTYPE get_Left(LONG* result) override { return Get(result, &PlacementWindow::Left); }
-    HRESULT STDMETHODCALLTYPE put_Left(LONG twips) override { return Set(twips, &PlacementWindow::SetLeft); }
-    HRESULT STDMETHODCALLTYPE get_Top(LONG* result) override { return Get(result, &PlacementWindow::Top); }
-    HRESULT STDMETHODCALLTYPE put_Top(LONG twips) override { return Set(twips, &PlacementWindow::SetTop); }
-    HRESULT STDMETHODCALLTYPE get_Width(LONG* result) override { return Get(result, &PlacementWindow::Width); }
-    HRESULT STDMETHODCALLTYPE put_Width(LONG twips) override { return Set(twips, &PlacementWindow::SetWidth); }
-    HRESULT STDMETHODCALLTYPE get_Height(LONG* result) override { return Get(result, &PlacementWindow::Height); }
-    HRESULT STDMETHODCALLTYPE put_Height(LONG twips) override { return Set(twips, &PlacementWindow::SetHeight); }
+    HRESULT STDMETHODCALLTYPE get_Left(LONG* result) override {
+        return Get(result, &PlacementWindow::Left);
+    }
+    HRESULT STDMETHODCALLTYPE put_Left(LONG twips) override {
+        return Set(twips, &PlacementWindow::SetLeft);
+    }
+    HRESULT STDMETHODCALLTYPE get_Top(LONG* result) override {
+        return Get(result, &PlacementWindow::Top);
+    }
+    HRESULT STDMETHODCALLTYPE put_Top(LONG twips) override {
+        return Set(twips, &PlacementWindow::SetTop);
+    }
+    HRESULT STDMETHODCALLTYPE get_Width(LONG* result) override {
+        return Get(result, &PlacementWindow::Width);
+    }
+    HRESULT STDMETHODCALLTYPE put_Width(LONG twips) override {
+        return Set(twips, &PlacementWindow::SetWidth);
+    }
+    HRESULT STDMETHODCALLTYPE get_Height(LONG* result) override {
+        return Get(result, &PlacementWindow::Height);
+    }
+    HRESULT STDMETHODCALLTYPE put_Height(LONG twips) override {
+        return Set(twips, &PlacementWindow::SetHeight);
+    }
     HRESULT STDMETHODCALLTYPE get_WindowState(LONG* result) override {
         return Get(result, &PlacementWindow::WindowState);
     }
@@ -48,7 +64,7 @@ public:
         });
     }
 
-private:
+  private:
     PlacementWindow& Window() {
         if (m_Window == nullptr)
             throw Failure(Codes::Unexpected, "The window whose placement was asked for is closed");
@@ -76,6 +92,8 @@ PlacementHandle::~PlacementHandle() {
     m_Object->Release();
 }
 
-Variant PlacementHandle::AsArgument() const { return ObjectVariant(m_Object); }
+Variant PlacementHandle::AsArgument() const {
+    return ObjectVariant(m_Object);
+}
 
 }  // namespace vq::win32

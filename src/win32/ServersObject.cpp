@@ -8,8 +8,10 @@ namespace vq::win32 {
 
 namespace {
 
-class ServersObject final : public DispatchFromTypeInfo<_CServers>, public ISupportErrorInfo, public RefCounted {
-public:
+class ServersObject final : public DispatchFromTypeInfo<_CServers>,
+                            public ISupportErrorInfo,
+                            public RefCounted {
+  public:
     explicit ServersObject(TxmsObject& owner) : m_Owner(owner) { m_Owner.AddRef(); }
     ~ServersObject() override {
         m_Owner.ServersObjectGone();
@@ -18,7 +20,8 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         if (object == nullptr) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, IID__CServers))
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+            IsEqualIID(riid, IID__CServers))
             *object = static_cast<_CServers*>(this);
         else if (IsEqualIID(riid, IID_ISupportErrorInfo))
             *object = static_cast<ISupportErrorInfo*>(this);
@@ -38,7 +41,9 @@ public:
     HRESULT STDMETHODCALLTYPE Add(IDispatch* Item, VARIANT Key) override {
         return Barrier(IID__CServers, [&] {
             const DeviceServerRef server = WrapServer(ComPtr<IDispatch>(Item));
-            if (!server) throw Failure(Codes::ObjectRequired, "Object required: Servers.Add needs a device server");
+            if (!server)
+                throw Failure(Codes::ObjectRequired,
+                              "Object required: Servers.Add needs a device server");
             const Value key = ToValue(Key);
             if (key.IsMissing() || key.IsEmpty())
                 List().Add(server);
@@ -73,16 +78,18 @@ public:
             RequireOut(Result, "the enumerator");
             *Result = nullptr;
             VariantEnumerator::Snapshot items;
-            for (const auto& entry : List()) items.push_back(ObjectVariant(DispatchOf(entry.Item).Get()));
+            for (const auto& entry : List())
+                items.push_back(ObjectVariant(DispatchOf(entry.Item).Get()));
             *Result = VariantEnumerator::Create(std::move(items));
         });
     }
 
-private:
+  private:
     OrderedCollection<DeviceServerRef>& List() { return m_Owner.Core().Servers(); }
     static int32_t Position(const Value& index) {
         if (!index.IsNumber())
-            throw Failure(Codes::TypeMismatch, "Type mismatch: " + index.Describe() + " is not a position");
+            throw Failure(Codes::TypeMismatch,
+                          "Type mismatch: " + index.Describe() + " is not a position");
         return index.ToInt32();
     }
     const DeviceServerRef& Find(const Value& index) {
@@ -95,6 +102,8 @@ private:
 
 }  // namespace
 
-IDispatch* CreateServersObject(TxmsObject& owner) { return static_cast<_CServers*>(new ServersObject(owner)); }
+IDispatch* CreateServersObject(TxmsObject& owner) {
+    return static_cast<_CServers*>(new ServersObject(owner));
+}
 
 }  // namespace vq::win32

@@ -11,12 +11,12 @@ namespace vq::win32 {
 
 /// What transmitters receive as Parent: this object, named without a reference of its own.
 class TxmsObject::Identity final : public CollectionParent {
-public:
+  public:
     explicit Identity(TxmsObject& owner) : m_Owner(owner) {}
     IDispatch* Dispatch() const override { return static_cast<_CTxms*>(&m_Owner); }
     ULONG References() const override { return m_Owner.m_Refs.load(); }
 
-private:
+  private:
     TxmsObject& m_Owner;
 };
 
@@ -31,7 +31,8 @@ void Give(IDispatch** out, const ComPtr<IDispatch>& object) {
 template <class T>
 const T& In(const T* p, const char* name) {
     if (p == nullptr)
-        throw Failure(static_cast<int32_t>(E_POINTER), std::string("Invalid pointer: ") + name + " is missing");
+        throw Failure(static_cast<int32_t>(E_POINTER),
+                      std::string("Invalid pointer: ") + name + " is missing");
     return *p;
 }
 
@@ -66,7 +67,8 @@ TxmsObject::~TxmsObject() {
 
 HRESULT TxmsObject::QueryInterface(REFIID riid, void** object) {
     if (object == nullptr) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, IID__CTxms))
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+        IsEqualIID(riid, IID__CTxms))
         *object = static_cast<_CTxms*>(this);
     else if (IsEqualIID(riid, IID_IConnectionPointContainer))
         *object = static_cast<IConnectionPointContainer*>(this);
@@ -82,7 +84,9 @@ HRESULT TxmsObject::QueryInterface(REFIID riid, void** object) {
     return S_OK;
 }
 
-ULONG TxmsObject::AddRef() { return ++m_Refs; }
+ULONG TxmsObject::AddRef() {
+    return ++m_Refs;
+}
 
 ULONG TxmsObject::Release() {
     const ULONG refs = --m_Refs;
@@ -106,7 +110,9 @@ void TxmsObject::TearDown() {
     Release();
 }
 
-void TxmsObject::ServersObjectGone() { m_ServersObject = nullptr; }
+void TxmsObject::ServersObjectGone() {
+    m_ServersObject = nullptr;
+}
 
 Txms& TxmsObject::Core() {
     if (!m_Txms)
@@ -127,8 +133,10 @@ void TxmsObject::CountOwned() {
 // While the list changes, transmitters leaving it give back their references one by one and
 // m_Owned is not yet up to date; the caller holds a reference of its own, so no teardown is due.
 class TxmsObject::ListChange {
-public:
-    ListChange(TxmsObject& self, bool recount) : m_Self(self), m_Recount(recount) { ++m_Self.m_Busy; }
+  public:
+    ListChange(TxmsObject& self, bool recount) : m_Self(self), m_Recount(recount) {
+        ++m_Self.m_Busy;
+    }
     ListChange(const ListChange&) = delete;
     ListChange& operator=(const ListChange&) = delete;
     ~ListChange() {
@@ -136,7 +144,7 @@ public:
         --m_Self.m_Busy;
     }
 
-private:
+  private:
     TxmsObject& m_Self;
     bool m_Recount;
 };
@@ -154,18 +162,18 @@ void TxmsObject::FireOnTxmSync(std::string& info) {
 
 // ---- _CTxms: the collection
 
-HRESULT TxmsObject::Add(VARIANT* IndexKey, LONG* TxmType, SHORT* Address, SHORT* ComPort, BSTR* ComSettings,
-                        LONG* Protocol, BSTR* Name, VARIANT_BOOL* AutoConnect, VARIANT_BOOL* Silent,
-                        IDispatch** Result) {
+HRESULT TxmsObject::Add(VARIANT* IndexKey, LONG* TxmType, SHORT* Address, SHORT* ComPort,
+                        BSTR* ComSettings, LONG* Protocol, BSTR* Name, VARIANT_BOOL* AutoConnect,
+                        VARIANT_BOOL* Silent, IDispatch** Result) {
     return Barrier(IID__CTxms, [&] {
         RequireOut(Result, "the new transmitter");
         *Result = nullptr;
         const ListChange change(*this, false);  // counted below, when the transmitter is in
-        const TransmitterRef txm =
-            Core().Add(ToValue(In(IndexKey, "IndexKey")), In(TxmType, "TxmType"), In(Address, "Address"),
-                       In(ComPort, "ComPort"), FromBstr(In(ComSettings, "ComSettings")), In(Protocol, "Protocol"),
-                       FromBstr(In(Name, "Name")), VbBool(In(AutoConnect, "AutoConnect")),
-                       Silent ? VbBool(*Silent) : VbFalse);
+        const TransmitterRef txm = Core().Add(
+            ToValue(In(IndexKey, "IndexKey")), In(TxmType, "TxmType"), In(Address, "Address"),
+            In(ComPort, "ComPort"), FromBstr(In(ComSettings, "ComSettings")),
+            In(Protocol, "Protocol"), FromBstr(In(Name, "Name")),
+            VbBool(In(AutoConnect, "AutoConnect")), Silent ? VbBool(*Silent) : VbFalse);
         if (!txm) return;
         m_Owned += ParentGrant(txm);
         Give(Result, DispatchOf(txm));
@@ -220,7 +228,8 @@ HRESULT TxmsObject::get_NewEnum(IUnknown** Result) {
         RequireOut(Result, "the enumerator");
         *Result = nullptr;
         VariantEnumerator::Snapshot items;
-        for (const auto& entry : Core().List()) items.push_back(ObjectVariant(DispatchOf(entry.Item).Get()));
+        for (const auto& entry : Core().List())
+            items.push_back(ObjectVariant(DispatchOf(entry.Item).Get()));
         *Result = VariantEnumerator::Create(std::move(items));
     });
 }
@@ -230,7 +239,8 @@ HRESULT TxmsObject::get_NewEnum(IUnknown** Result) {
 HRESULT TxmsObject::Initialize(BSTR Path, IDispatch* Host, IDispatch** ComHistory, SHORT* Result) {
     return Barrier(IID__CTxms, [&] {
         RequireOut(Result, "the result");
-        PassThroughRef history = ComHistory && *ComHistory ? ToPassThrough(*ObjectVariant(*ComHistory)) : nullptr;
+        PassThroughRef history =
+            ComHistory && *ComHistory ? ToPassThrough(*ObjectVariant(*ComHistory)) : nullptr;
         const PassThroughRef given = history;
         // Whatever the servers left in the port history goes back to the caller, also when a
         // later family fails.
@@ -305,7 +315,8 @@ HRESULT TxmsObject::Load(BSTR FileName, BSTR Section, VARIANT IndexKey, VARIANT_
     return Barrier(IID__CTxms, [&] {
         RequireOut(Result, "the result");
         const ListChange change(*this, true);
-        *Result = Core().Load(FromBstr(FileName), FromBstr(Section), ToValue(IndexKey), VbBool(AutoConnect));
+        *Result = Core().Load(FromBstr(FileName), FromBstr(Section), ToValue(IndexKey),
+                              VbBool(AutoConnect));
     });
 }
 

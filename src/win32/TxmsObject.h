@@ -29,7 +29,7 @@ class TxmsObject final : public DispatchFromTypeInfo<_CTxms>,
                          public IProvideClassInfo2,
                          public ISupportErrorInfo,
                          public ModuleObject {
-public:
+  public:
     /// Creates a CTxms and returns the requested interface (class factory).
     static HRESULT Create(REFIID riid, void** object);
 
@@ -82,7 +82,7 @@ public:
     /// Called by the Servers object when it dies.
     void ServersObjectGone();
 
-private:
+  private:
     class Identity;
     class ListChange;
     TxmsObject();
@@ -100,7 +100,7 @@ private:
     Connection m_SyncRelay;
     long m_Owned = 0;
     IDispatch* m_ServersObject = nullptr;  // not owned: it holds this object
-    int m_Busy = 0;  // > 0 while the list changes or the object is torn down
+    int m_Busy = 0;                        // > 0 while the list changes or the object is torn down
 };
 
 /// The Servers collection object of a CTxms (ServersObject.cpp); one reference for the caller.

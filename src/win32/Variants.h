@@ -10,11 +10,11 @@ namespace vq::win32 {
 
 /// An outside value the core only hands on: usually an object, but any VARIANT is kept as is.
 class ComPassThrough final : public PassThrough {
-public:
+  public:
     explicit ComPassThrough(Variant value) : m_Value(std::move(value)) {}
     const VARIANT& Get() const { return m_Value.Raw(); }
 
-private:
+  private:
     Variant m_Value;
 };
 
@@ -22,7 +22,7 @@ private:
 /// object to its transmitters as Parent this way (see TxmsObject.h), so that the reference the
 /// transmitter takes is one the collection can account for.
 class CollectionParent : public PassThrough {
-public:
+  public:
     /// The object; valid while the object lives.
     virtual IDispatch* Dispatch() const = 0;
     /// The object's current reference count.

@@ -14,7 +14,7 @@ using vq::win32::Outside;
 
 // An outside object that counts name look-ups and calls; its type is given by a type info.
 class CountingObject final : public IDispatch {
-public:
+  public:
     explicit CountingObject(ITypeInfo* type) : m_Type(type) {}
     int LookUps = 0;
     int Calls = 0;
@@ -30,19 +30,22 @@ public:
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return *count = m_Type ? 1 : 0, S_OK; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        return *count = m_Type ? 1 : 0, S_OK;
+    }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
         *info = m_Type;
         if (m_Type) m_Type->AddRef();
         return m_Type ? S_OK : E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* ids) override {
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID,
+                                            DISPID* ids) override {
         ++LookUps;
         ids[0] = names[0][0];  // the first letter
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO* info,
-                                     UINT*) override {
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result,
+                                     EXCEPINFO* info, UINT*) override {
         ++Calls;
         if (Fail) {
             info->bstrDescription = SysAllocString(L"Device busy");
@@ -54,13 +57,14 @@ public:
         return S_OK;
     }
 
-private:
+  private:
     ITypeInfo* m_Type;
 };
 
 TEST(Adapters, DispatchIdsAreLookedUpOncePerObjectType) {
     ComPtr<ITypeLib> library;
-    ASSERT_EQ(S_OK, LoadTypeLibEx((ProgramFolder() + L"vqTransmitters32.dll").c_str(), REGKIND_NONE, library.Put()));
+    ASSERT_EQ(S_OK, LoadTypeLibEx((ProgramFolder() + L"vqTransmitters32.dll").c_str(), REGKIND_NONE,
+                                  library.Put()));
     ComPtr<ITypeInfo> type;
     ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(IID__CServers, type.Put()));
     CountingObject first(type.Get()), second(type.Get()), untyped(nullptr);
@@ -95,8 +99,8 @@ TEST(Adapters, EventsThroughClassInformationAndTheOnlyConnectionPoint) {
     const std::shared_ptr<vq::SharedService> service = p.Factory->Service();
     // The language object offers no class information: its only connection point is used.
     std::vector<int32_t> languages;
-    vq::Connection language =
-        service->Language()->OnLanguageChange().Connect([&](int32_t index) { languages.push_back(index); });
+    vq::Connection language = service->Language()->OnLanguageChange().Connect(
+        [&](int32_t index) { languages.push_back(index); });
     ASSERT_EQ(S_OK, PutByName(p.World.Get(), L"LanguageIndex", In(I4(4))).Hr);
     EXPECT_EQ(std::vector<int32_t>{4}, languages);
     EXPECT_EQ(4, service->Language()->LanguageIndex());
@@ -105,10 +109,10 @@ TEST(Adapters, EventsThroughClassInformationAndTheOnlyConnectionPoint) {
 
     // The registry names its events through its class; a handler may change Settings.
     std::vector<std::string> events;
-    vq::Connection autoConnet = service->Registry()->AutoConnet().Connect([&](std::string& settings) {
-        events.push_back("AutoConnet " + settings);
-    });
-    vq::Connection timeOut = service->Registry()->TimeOut().Connect([&] { events.push_back("TimeOut"); });
+    vq::Connection autoConnet = service->Registry()->AutoConnet().Connect(
+        [&](std::string& settings) { events.push_back("AutoConnet " + settings); });
+    vq::Connection timeOut =
+        service->Registry()->TimeOut().Connect([&] { events.push_back("TimeOut"); });
     ASSERT_EQ(S_OK, CallByName(p.World.Get(), L"RaiseAutoConnet", {In(Str("2400,n,8,1"))}).Hr);
     ASSERT_EQ(S_OK, CallByName(p.World.Get(), L"RaiseTimeOut").Hr);
     EXPECT_EQ((std::vector<std::string>{"AutoConnet 2400,n,8,1", "TimeOut"}), events);
@@ -116,7 +120,8 @@ TEST(Adapters, EventsThroughClassInformationAndTheOnlyConnectionPoint) {
     // A device server's event, as the collection receives it.
     const vq::DeviceServerRef server = p.Factory->CreateDeviceServer(2);
     std::vector<std::string> infos;
-    vq::Connection sync = server->OnUnitSychronized().Connect([&](std::string& info) { infos.push_back(info); });
+    vq::Connection sync =
+        server->OnUnitSychronized().Connect([&](std::string& info) { infos.push_back(info); });
     EXPECT_GE(GetLong(p.World.Get(), L"RaiseUnitSynchronized", {In(I4(2)), In(Str("unit 9"))}), 1);
     EXPECT_EQ(std::vector<std::string>{"unit 9"}, infos);
     ASSERT_EQ(S_OK, PutByName(p.World.Get(), L"LanguageIndex", In(I4(1))).Hr);
@@ -141,10 +146,13 @@ TEST(Adapters, PortObjectsByFixedDispatchIds) {
 
 TEST(Adapters, TransmitterDeviceInfoAndCommands) {
     Product p;
-    ASSERT_EQ(S_OK, CallByName(p.World.Get(), L"AddInstrument",
-                               {In(I2(1)), In(I2(5)), In(Str("4800,n,8,1")), In(I4(0)), In(Str("TAG-5"))}).Hr);
+    ASSERT_EQ(S_OK,
+              CallByName(p.World.Get(), L"AddInstrument",
+                         {In(I2(1)), In(I2(5)), In(Str("4800,n,8,1")), In(I4(0)), In(Str("TAG-5"))})
+                  .Hr);
     const vq::TransmitterRef txm = p.Factory->CreateTransmitter();
-    EXPECT_EQ(txm, vq::win32::WrapTransmitter(vq::win32::DispatchOf(txm)));  // one adapter per object
+    EXPECT_EQ(txm,
+              vq::win32::WrapTransmitter(vq::win32::DispatchOf(txm)));  // one adapter per object
     const vq::DeviceServerRef server = p.Factory->CreateDeviceServer(1);
     txm->SetServer(server);
     EXPECT_EQ(server, txm->Server());

@@ -29,7 +29,8 @@ bool Fill(IDispatch* txms) {
         BSTR s = settings.Get(), n = name.Get();
         VARIANT_BOOL autoConnect = VARIANT_FALSE, silent = VARIANT_TRUE;
         ComPtr<IDispatch> added;
-        early->Add(&key.Raw(), &type, &address, &port, &s, &protocol, &n, &autoConnect, &silent, added.Put());
+        early->Add(&key.Raw(), &type, &address, &port, &s, &protocol, &n, &autoConnect, &silent,
+                   added.Put());
         if (!added) return false;
     }
     return true;
@@ -41,7 +42,8 @@ double TimeItemByKey(IDispatch* txms) {
     LPOLESTR itemName[1] = {const_cast<LPOLESTR>(L"Item")};
     if (FAILED(txms->GetIDsOfNames(IID_NULL, itemName, 1, LOCALE_USER_DEFAULT, &item))) return -1;
     std::vector<Variant> keys;
-    for (int i = 0; i < 1000; ++i) keys.push_back(Str("TXM" + std::to_string((i * 7919) % kTransmitters)));
+    for (int i = 0; i < 1000; ++i)
+        keys.push_back(Str("TXM" + std::to_string((i * 7919) % kTransmitters)));
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < kCalls; ++i) {
         VARIANT ref;
@@ -49,8 +51,9 @@ double TimeItemByKey(IDispatch* txms) {
         V_VARIANTREF(&ref) = &keys[static_cast<std::size_t>(i % 1000)].Raw();
         DISPPARAMS params{&ref, nullptr, 1, 0};
         Variant result;
-        if (FAILED(txms->Invoke(item, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET | DISPATCH_METHOD, &params,
-                                &result.Raw(), nullptr, nullptr)) ||
+        if (FAILED(txms->Invoke(item, IID_NULL, LOCALE_USER_DEFAULT,
+                                DISPATCH_PROPERTYGET | DISPATCH_METHOD, &params, &result.Raw(),
+                                nullptr, nullptr)) ||
             V_VT(&result.Raw()) != VT_DISPATCH || V_DISPATCH(&result.Raw()) == nullptr)
             return -1;
     }
@@ -72,10 +75,14 @@ int main() {
         if (InitializeTxms(txms.Get(), world.Get()) != 3 || !Fill(txms.Get())) {
             status = 3;
         } else {
-            std::printf("filled %d transmitters in %.2f s\n", kTransmitters, SecondsSince(fillStart));
+            std::printf("filled %d transmitters in %.2f s\n", kTransmitters,
+                        SecondsSince(fillStart));
             const double seconds = TimeItemByKey(txms.Get());
-            if (seconds < 0) status = 4;
-            else std::printf("late-bound Item by key: %.3f us per call (%d calls)\n", seconds * 1e6 / kCalls, kCalls);
+            if (seconds < 0)
+                status = 4;
+            else
+                std::printf("late-bound Item by key: %.3f us per call (%d calls)\n",
+                            seconds * 1e6 / kCalls, kCalls);
         }
     }
     CoUninitialize();

@@ -86,10 +86,11 @@ TEST(Boundary, ArgumentCountsTypesAndNames) {
     Filled f;
     // Missing required and extra arguments.
     EXPECT_EQ(DISP_E_BADPARAMCOUNT, CallByName(f.Txms.Get(), L"Remove").Hr);
+    EXPECT_EQ(DISP_E_BADPARAMCOUNT, CallByName(f.Txms.Get(), L"Clear", {In(I4(1))}).Hr);
     EXPECT_EQ(DISP_E_BADPARAMCOUNT,
-              CallByName(f.Txms.Get(), L"Clear", {In(I4(1))}).Hr);
-    EXPECT_EQ(DISP_E_BADPARAMCOUNT, CallByName(f.Txms.Get(), L"Save",
-                                               {In(Str("a")), In(Str("b")), In(I4(1)), In(I4(2)), In(I4(3))}).Hr);
+              CallByName(f.Txms.Get(), L"Save",
+                         {In(Str("a")), In(Str("b")), In(I4(1)), In(I4(2)), In(I4(3))})
+                  .Hr);
     // Types the parameter cannot take.
     const Outcome text = PutByName(f.Txms.Get(), L"Historian", In(Str("many")));
     EXPECT_EQ(DISP_E_TYPEMISMATCH, text.Hr);
@@ -97,16 +98,19 @@ TEST(Boundary, ArgumentCountsTypesAndNames) {
     EXPECT_NE(S_OK, PutByName(f.Txms.Get(), L"IniFilePath", In(Array())).Hr);
     EXPECT_EQ(2, GetLong(f.Txms.Get(), L"Historian"));
     // Save with an index key that is neither -1 nor a position.
-    const Outcome save = CallByName(f.Txms.Get(), L"Save", {In(Str("x.ini")), In(Str("S")), In(Str("all"))});
+    const Outcome save =
+        CallByName(f.Txms.Get(), L"Save", {In(Str("x.ini")), In(Str("S")), In(Str("all"))});
     EXPECT_EQ(DISP_E_EXCEPTION, save.Hr);
     EXPECT_EQ(static_cast<HRESULT>(0x800A000D), save.Code);
     // Unknown names and interfaces.
     DISPID id = 0;
     LPOLESTR name[1] = {const_cast<LPOLESTR>(L"NoSuchMember")};
-    EXPECT_EQ(DISP_E_UNKNOWNNAME, f.Txms->GetIDsOfNames(IID_NULL, name, 1, LOCALE_USER_DEFAULT, &id));
+    EXPECT_EQ(DISP_E_UNKNOWNNAME,
+              f.Txms->GetIDsOfNames(IID_NULL, name, 1, LOCALE_USER_DEFAULT, &id));
     EXPECT_EQ(DISP_E_MEMBERNOTFOUND, CallById(f.Txms.Get(), 0x6003FFFF).Hr);
     // Edit without a transmitter fails; Edit of a transmitter fails while no window can open.
-    const Outcome editNothing = CallByName(f.Txms.Get(), L"Edit", {Var::Of(Obj(nullptr)).ByRef(false)});
+    const Outcome editNothing =
+        CallByName(f.Txms.Get(), L"Edit", {Var::Of(Obj(nullptr)).ByRef(false)});
     EXPECT_EQ(DISP_E_EXCEPTION, editNothing.Hr);
     EXPECT_EQ(static_cast<HRESULT>(0x800A01A8), editNothing.Code);
     Var first = Var::Of(Obj(ObjectOf(f.Item(I4(1)).Result).Get()));
@@ -127,8 +131,8 @@ TEST(Boundary, NullPointersThroughTheVtable) {
     VARIANT key;
     VariantInit(&key);
     ComPtr<IDispatch> result;
-    EXPECT_EQ(E_POINTER, txms->Add(&key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                   result.Put()));
+    EXPECT_EQ(E_POINTER, txms->Add(&key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                   nullptr, nullptr, result.Put()));
     // A null Item key and a null BSTR are taken as Missing and "".
     ComPtr<IDispatch> none;
     EXPECT_EQ(S_OK, txms->get_Item(nullptr, none.Put()));
@@ -138,8 +142,9 @@ TEST(Boundary, NullPointersThroughTheVtable) {
     // A host object lacking the members Initialize reads.
     const ComPtr<IDispatch> other = NewTxms();
     Var history = Var::Of(Obj(nullptr));
-    const Outcome noHost = CallByName(other.Get(), L"Initialize",
-                                      {In(Str("C:\\")), In(Obj(f.World.Get())), history.ByRef(false)});
+    const Outcome noHost =
+        CallByName(other.Get(), L"Initialize",
+                   {In(Str("C:\\")), In(Obj(f.World.Get())), history.ByRef(false)});
     EXPECT_EQ(DISP_E_EXCEPTION, noHost.Hr);
     EXPECT_NE(std::string::npos, noHost.Description.find("comMisc")) << noHost.Description;
 }
@@ -151,7 +156,8 @@ TEST(Boundary, ServersCollectionChecksItsArguments) {
     EXPECT_EQ(DISP_E_EXCEPTION, CallById(servers.Get(), DISPID_VALUE, {In(NullValue())}).Hr);
     EXPECT_EQ(DISP_E_EXCEPTION, CallByName(servers.Get(), L"Add", {In(Obj(nullptr))}).Hr);
     // A server added to the live list is what Add then finds for type 4.
-    const ComPtr<IDispatch> first = ObjectOf(CallById(servers.Get(), DISPID_VALUE, {In(I4(1))}).Result);
+    const ComPtr<IDispatch> first =
+        ObjectOf(CallById(servers.Get(), DISPID_VALUE, {In(I4(1))}).Result);
     ASSERT_EQ(S_OK, CallByName(servers.Get(), L"Add", {In(Obj(first.Get()))}).Hr);
     EXPECT_EQ(4, GetLong(servers.Get(), L"Count"));
     EXPECT_TRUE(AddSilently(f.Txms.Get(), "", 4, 9, "Four"));

@@ -21,7 +21,8 @@ struct Collection {
         EXPECT_EQ(S_OK, e.Hr);
         ComPtr<IEnumVARIANT> items;
         EXPECT_EQ(VT_UNKNOWN, V_VT(&e.Result.Raw()));
-        V_UNKNOWN(&e.Result.Raw())->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(items.Put()));
+        V_UNKNOWN(&e.Result.Raw())
+            ->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(items.Put()));
         std::vector<std::string> names;
         Variant item;
         ULONG fetched = 0;
@@ -74,13 +75,13 @@ TEST(Collection, RefusedAdditionsReturnNothing) {
     EXPECT_FALSE(AddSilently(c.Txms.Get(), "", 4, 3, "No server 4"));
     EXPECT_EQ(1, c.Count());
     // Silent left out means the dialog, which cannot open here: Nothing, nothing added.
-    Var vKey = Var::Of(Str("")), vType = Var::Of(I4(1)), vAddress = Var::Of(I2(9)), vPort = Var::Of(I2(1)),
-        vSettings = Var::Of(Str("4800,n,8,1")), vProtocol = Var::Of(I4(1)), vName = Var::Of(Str("N")),
-        vAuto = Var::Of(Bool(false));
-    const Outcome withDialog =
-        CallByName(c.Txms.Get(), L"Add", {vKey.ByRef(true), vType.ByRef(false), vAddress.ByRef(false),
-                                          vPort.ByRef(false), vSettings.ByRef(false), vProtocol.ByRef(false),
-                                          vName.ByRef(false), vAuto.ByRef(false)});
+    Var vKey = Var::Of(Str("")), vType = Var::Of(I4(1)), vAddress = Var::Of(I2(9)),
+        vPort = Var::Of(I2(1)), vSettings = Var::Of(Str("4800,n,8,1")), vProtocol = Var::Of(I4(1)),
+        vName = Var::Of(Str("N")), vAuto = Var::Of(Bool(false));
+    const Outcome withDialog = CallByName(
+        c.Txms.Get(), L"Add",
+        {vKey.ByRef(true), vType.ByRef(false), vAddress.ByRef(false), vPort.ByRef(false),
+         vSettings.ByRef(false), vProtocol.ByRef(false), vName.ByRef(false), vAuto.ByRef(false)});
     EXPECT_EQ(S_OK, withDialog.Hr);
     EXPECT_FALSE(ObjectOf(withDialog.Result));
     EXPECT_EQ(1, c.Count());
@@ -89,8 +90,11 @@ TEST(Collection, RefusedAdditionsReturnNothing) {
 TEST(Collection, RemoveRenumbersAndMovesTheActiveTransmitter) {
     Collection c;
     std::vector<ComPtr<IDispatch>> txms;
-    for (int i = 1; i <= 4; ++i) txms.push_back(AddSilently(c.Txms.Get(), "T" + std::to_string(i), 1, i, "N" + std::to_string(i)));
-    const ComPtr<IDispatch> attachment = GetObject(c.World.Get(), L"Attach", {In(Obj(txms[1].Get()))});
+    for (int i = 1; i <= 4; ++i)
+        txms.push_back(
+            AddSilently(c.Txms.Get(), "T" + std::to_string(i), 1, i, "N" + std::to_string(i)));
+    const ComPtr<IDispatch> attachment =
+        GetObject(c.World.Get(), L"Attach", {In(Obj(txms[1].Get()))});
     Var position = Var::Of(I2(2));
     ASSERT_EQ(S_OK, CallByName(c.Txms.Get(), L"Remove", {position.ByRef(true)}).Hr);
     EXPECT_EQ(1, GetLong(attachment.Get(), L"DetachCount"));
@@ -133,8 +137,8 @@ TEST(Collection, EarlyBoundThroughTheVtable) {
     BSTR settings = SysAllocString(L"1200,n,8,1"), name = SysAllocString(L"Early");
     VARIANT_BOOL autoConnect = VARIANT_FALSE, silent = VARIANT_TRUE;
     ComPtr<IDispatch> added;
-    ASSERT_EQ(S_OK, txms->Add(&key, &type, &address, &port, &settings, &protocol, &name, &autoConnect, &silent,
-                              added.Put()));
+    ASSERT_EQ(S_OK, txms->Add(&key, &type, &address, &port, &settings, &protocol, &name,
+                              &autoConnect, &silent, added.Put()));
     ASSERT_TRUE(added);
     LONG count = 0;
     ASSERT_EQ(S_OK, txms->get_Count(&count));
@@ -174,7 +178,8 @@ TEST(Collection, SaveAndLoadRoundTrip) {
     AddSilently(c.Txms.Get(), "a", 1, 5, "First", 2);
     AddSilently(c.Txms.Get(), "", 3, -7, "Second", 9);
     const std::string file = GetText(c.World.Get(), L"Folder") + "\\plant.txm";
-    Outcome saved = CallByName(c.Txms.Get(), L"Save", {In(Str(file)), In(Str("TxmConfiguration")), In(I4(-1))});
+    Outcome saved =
+        CallByName(c.Txms.Get(), L"Save", {In(Str(file)), In(Str("TxmConfiguration")), In(I4(-1))});
     ASSERT_EQ(S_OK, saved.Hr) << saved.Description;
     EXPECT_EQ(-1, LongOf(saved.Result));
 
@@ -182,12 +187,14 @@ TEST(Collection, SaveAndLoadRoundTrip) {
     ASSERT_EQ(3, InitializeTxms(other.Get(), c.World.Get()));
     AddSilently(other.Get(), "", 2, 1, "Already");
     // IndexKey and AutoConnect left out.
-    const Outcome loaded = CallByName(other.Get(), L"Load", {In(Str(file)), In(Str("TxmConfiguration"))});
+    const Outcome loaded =
+        CallByName(other.Get(), L"Load", {In(Str(file)), In(Str("TxmConfiguration"))});
     ASSERT_EQ(S_OK, loaded.Hr) << loaded.Description;
     EXPECT_EQ(0, LongOf(loaded.Result));
     ASSERT_EQ(3, GetLong(other.Get(), L"Count"));
     Var third = Var::Of(I4(3));
-    const ComPtr<IDispatch> second = ObjectOf(CallByName(other.Get(), L"Item", {third.ByRef(true)}).Result);
+    const ComPtr<IDispatch> second =
+        ObjectOf(CallByName(other.Get(), L"Item", {third.ByRef(true)}).Result);
     EXPECT_EQ("Second", GetText(second.Get(), L"Name"));
     EXPECT_EQ(-7, GetLong(second.Get(), L"Address"));
     EXPECT_EQ(3, GetLong(second.Get(), L"TxmType"));
@@ -196,16 +203,19 @@ TEST(Collection, SaveAndLoadRoundTrip) {
 
     // Connecting while loading counts the instruments that answered.
     ASSERT_EQ(S_OK, CallByName(c.World.Get(), L"AddInstrument",
-                               {In(I2(2)), In(I2(5)), In(Str("4800,n,8,1")), In(I4(0))}).Hr);
+                               {In(I2(2)), In(I2(5)), In(Str("4800,n,8,1")), In(I4(0))})
+                        .Hr);
     const ComPtr<IDispatch> third2 = NewTxms();
     ASSERT_EQ(3, InitializeTxms(third2.Get(), c.World.Get()));
-    const Outcome connected = CallByName(third2.Get(), L"Load",
-                                         {In(Str(file)), In(Str("TxmConfiguration")), In(EmptyValue()), In(Bool(true))});
+    const Outcome connected =
+        CallByName(third2.Get(), L"Load",
+                   {In(Str(file)), In(Str("TxmConfiguration")), In(EmptyValue()), In(Bool(true))});
     ASSERT_EQ(S_OK, connected.Hr) << connected.Description;
     EXPECT_EQ(1, LongOf(connected.Result));
 
     // A file or section without entries loads nothing.
-    const Outcome missing = CallByName(third2.Get(), L"Load", {In(Str(file + ".none")), In(Str("Nothing"))});
+    const Outcome missing =
+        CallByName(third2.Get(), L"Load", {In(Str(file + ".none")), In(Str("Nothing"))});
     EXPECT_EQ(S_OK, missing.Hr);
     EXPECT_EQ(0, LongOf(missing.Result));
 }

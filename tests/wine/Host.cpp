@@ -8,7 +8,7 @@ namespace {
 
 // COM for the whole test program, with both DLLs registered in the (fresh) Wine prefix.
 class ComEnvironment final : public ::testing::Environment {
-public:
+  public:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
         ASSERT_EQ(S_OK, CallExport(L"vqSimProduct.dll", "DllRegisterServer"));
@@ -50,7 +50,9 @@ ComPtr<IDispatch> Create(const wchar_t* progId) {
 }
 }  // namespace
 
-ComPtr<IDispatch> NewTxms() { return Create(L"vqTransmitters32.CTxms"); }
+ComPtr<IDispatch> NewTxms() {
+    return Create(L"vqTransmitters32.CTxms");
+}
 
 ComPtr<IDispatch> World() {
     ComPtr<IDispatch> world = Create(L"vqSim.World");
@@ -72,17 +74,29 @@ VARIANT Var::ByRef(bool asVariant) {
     return ref;
 }
 
-Variant Str(const std::string& text) { return vq::win32::ToVariant(vq::Value(text)); }
-Variant I4(int32_t n) { return vq::win32::Long(n); }
-Variant I2(int16_t n) { return vq::win32::Short(n); }
-Variant Bool(bool b) { return vq::win32::Bool(vq::VbBool::From(b)); }
-Variant Obj(IDispatch* object) { return vq::win32::ObjectVariant(object); }
+Variant Str(const std::string& text) {
+    return vq::win32::ToVariant(vq::Value(text));
+}
+Variant I4(int32_t n) {
+    return vq::win32::Long(n);
+}
+Variant I2(int16_t n) {
+    return vq::win32::Short(n);
+}
+Variant Bool(bool b) {
+    return vq::win32::Bool(vq::VbBool::From(b));
+}
+Variant Obj(IDispatch* object) {
+    return vq::win32::ObjectVariant(object);
+}
 Variant NullValue() {
     Variant v;
     V_VT(&v.Raw()) = VT_NULL;
     return v;
 }
-Variant EmptyValue() { return Variant(); }
+Variant EmptyValue() {
+    return Variant();
+}
 Variant R8(double d) {
     Variant v;
     V_VT(&v.Raw()) = VT_R8;
@@ -102,7 +116,8 @@ Outcome CallById(IDispatch* object, DISPID id, std::vector<VARIANT> args, WORD f
     std::vector<VARIANT> reversed(args.rbegin(), args.rend());
     DISPID putId = DISPID_PROPERTYPUT;
     const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
-    DISPPARAMS params{reversed.data(), put ? &putId : nullptr, static_cast<UINT>(reversed.size()), put ? 1u : 0u};
+    DISPPARAMS params{reversed.data(), put ? &putId : nullptr, static_cast<UINT>(reversed.size()),
+                      put ? 1u : 0u};
     EXCEPINFO info{};
     UINT argError = 0;
     outcome.Hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
@@ -141,9 +156,15 @@ Variant Get(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args) {
     return std::move(outcome.Result);
 }
 
-std::string TextOf(const Variant& v) { return vq::win32::ToValue(v.Raw()).ToText(); }
-long LongOf(const Variant& v) { return vq::win32::ToValue(v.Raw()).ToInt32(); }
-ComPtr<IDispatch> ObjectOf(const Variant& v) { return vq::win32::ToDispatch(v.Raw(), "the result"); }
+std::string TextOf(const Variant& v) {
+    return vq::win32::ToValue(v.Raw()).ToText();
+}
+long LongOf(const Variant& v) {
+    return vq::win32::ToValue(v.Raw()).ToInt32();
+}
+ComPtr<IDispatch> ObjectOf(const Variant& v) {
+    return vq::win32::ToDispatch(v.Raw(), "the result");
+}
 
 std::string GetText(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args) {
     return TextOf(Get(object, name, std::move(args)));
@@ -168,12 +189,14 @@ long InitializeTxms(IDispatch* txms, IDispatch* world) {
 ComPtr<IDispatch> AddSilently(IDispatch* txms, const std::string& key, long type, short address,
                               const std::string& name, short port) {
     Var vKey = Var::Of(Str(key)), vType = Var::Of(I4(type)), vAddress = Var::Of(I2(address)),
-        vPort = Var::Of(I2(port)), vSettings = Var::Of(Str("4800,n,8,1")), vProtocol = Var::Of(I4(1)),
-        vName = Var::Of(Str(name)), vAuto = Var::Of(Bool(false)), vSilent = Var::Of(Bool(true));
-    Outcome outcome = CallByName(txms, L"Add",
-                                 {vKey.ByRef(true), vType.ByRef(false), vAddress.ByRef(false), vPort.ByRef(false),
-                                  vSettings.ByRef(false), vProtocol.ByRef(false), vName.ByRef(false),
-                                  vAuto.ByRef(false), vSilent.ByRef(false)});
+        vPort = Var::Of(I2(port)), vSettings = Var::Of(Str("4800,n,8,1")),
+        vProtocol = Var::Of(I4(1)), vName = Var::Of(Str(name)), vAuto = Var::Of(Bool(false)),
+        vSilent = Var::Of(Bool(true));
+    Outcome outcome =
+        CallByName(txms, L"Add",
+                   {vKey.ByRef(true), vType.ByRef(false), vAddress.ByRef(false), vPort.ByRef(false),
+                    vSettings.ByRef(false), vProtocol.ByRef(false), vName.ByRef(false),
+                    vAuto.ByRef(false), vSilent.ByRef(false)});
     EXPECT_EQ(S_OK, outcome.Hr) << outcome.Description;
     return outcome.Hr == S_OK ? ObjectOf(outcome.Result) : nullptr;
 }

@@ -38,7 +38,7 @@ struct Outcome {
 
 /// A host-side variable that is passed by reference (VT_BYREF | its type).
 class Var {
-public:
+  public:
     Var() = default;
     static Var Of(Variant v) {
         Var var;
@@ -49,7 +49,7 @@ public:
     /// VT_BYREF|VT_VARIANT (a Variant variable) or VT_BYREF|<type> (a typed variable).
     VARIANT ByRef(bool asVariant);
 
-private:
+  private:
     Variant m_Value;
 };
 
@@ -81,7 +81,9 @@ long GetLong(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args =
 ComPtr<IDispatch> GetObject(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args = {});
 
 /// By-value VARIANT for argument lists (not owned: valid while the source lives).
-inline VARIANT In(const Variant& v) { return v.Raw(); }
+inline VARIANT In(const Variant& v) {
+    return v.Raw();
+}
 
 /// Text and number conversions of results.
 std::string TextOf(const Variant& v);

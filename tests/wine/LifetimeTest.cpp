@@ -11,7 +11,8 @@ HRESULT CanUnload() {
     using Export = HRESULT(WINAPI*)();
     HMODULE module = GetModuleHandleW(L"vqTransmitters32.dll");
     if (module == nullptr) return S_OK;  // not even loaded
-    auto canUnload = reinterpret_cast<Export>(reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
+    auto canUnload = reinterpret_cast<Export>(
+        reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
     return canUnload ? canUnload() : E_FAIL;
 }
 
@@ -21,7 +22,8 @@ TEST(Lifetime, ReleasingTheHostsLastReferenceDestroysTheCollection) {
     {
         ComPtr<IDispatch> txms = NewTxms();
         ASSERT_EQ(3, InitializeTxms(txms.Get(), world.Get()));
-        for (int i = 0; i < 5; ++i) AddSilently(txms.Get(), "K" + std::to_string(i), 1, static_cast<short>(i), "T");
+        for (int i = 0; i < 5; ++i)
+            AddSilently(txms.Get(), "K" + std::to_string(i), 1, static_cast<short>(i), "T");
         EXPECT_EQ(before + 5, GetLong(world.Get(), L"LiveTransmitters"));
         EXPECT_EQ(S_FALSE, CanUnload());
         // Items, enumerators and the server list taken and given back leave the count as it was.
@@ -91,8 +93,10 @@ TEST(Lifetime, LocksKeepTheModuleLoaded) {
     ASSERT_EQ(S_OK, factory->LockServer(TRUE));
     EXPECT_EQ(S_FALSE, CanUnload());
     ComPtr<IUnknown> made;
-    EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(factory.Get(), IID_IUnknown, reinterpret_cast<void**>(made.Put())));
-    EXPECT_EQ(E_NOINTERFACE, factory->CreateInstance(nullptr, IID_IClassFactory, reinterpret_cast<void**>(made.Put())));
+    EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(factory.Get(), IID_IUnknown,
+                                                             reinterpret_cast<void**>(made.Put())));
+    EXPECT_EQ(E_NOINTERFACE, factory->CreateInstance(nullptr, IID_IClassFactory,
+                                                     reinterpret_cast<void**>(made.Put())));
     ASSERT_EQ(S_OK, factory->LockServer(FALSE));
     EXPECT_EQ(S_OK, CanUnload());
 }

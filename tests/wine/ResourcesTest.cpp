@@ -18,7 +18,7 @@ TEST(Resources, VersionResourceCarriesTheProjectVersionAndComments) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(MAKELONG(1, 1), static_cast<LONG>(fixed->dwFileVersionMS));  // 1.1
+    EXPECT_EQ(MAKELONG(1, 1), static_cast<LONG>(fixed->dwFileVersionMS));   // 1.1
     EXPECT_EQ(MAKELONG(12, 0), static_cast<LONG>(fixed->dwFileVersionLS));  // .0.12
     wchar_t* comments = nullptr;
     ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\040904b0\\Comments",
@@ -28,7 +28,8 @@ TEST(Resources, VersionResourceCarriesTheProjectVersionAndComments) {
     // ComponentVersion is built from these, with the service's separator.
     const ComPtr<IDispatch> world = World();
     const ComPtr<IDispatch> txms = NewTxms();
-    EXPECT_EQ("vqTransmitters32.dll|1.01.0012|" + text + "|", GetText(txms.Get(), L"ComponentVersion"));
+    EXPECT_EQ("vqTransmitters32.dll|1.01.0012|" + text + "|",
+              GetText(txms.Get(), L"ComponentVersion"));
 }
 
 TEST(Resources, StringTableHoldsEveryTextOfTheCoreTable) {
@@ -39,19 +40,24 @@ TEST(Resources, StringTableHoldsEveryTextOfTheCoreTable) {
     ASSERT_GT(entries.size(), 200u);
     for (const auto& [id, text] : entries) {
         const wchar_t* resource = nullptr;
-        const int length = LoadStringW(module, static_cast<UINT>(id), reinterpret_cast<LPWSTR>(&resource), 0);
+        const int length =
+            LoadStringW(module, static_cast<UINT>(id), reinterpret_cast<LPWSTR>(&resource), 0);
         ASSERT_GT(length, 0) << id;
-        EXPECT_EQ(std::string(text), vq::win32::Narrow(resource, static_cast<std::size_t>(length))) << id;
+        EXPECT_EQ(std::string(text), vq::win32::Narrow(resource, static_cast<std::size_t>(length)))
+            << id;
     }
     const wchar_t* missing = nullptr;
-    EXPECT_EQ(0, LoadStringW(module, 2201, reinterpret_cast<LPWSTR>(&missing), 0));  // German lacks it
+    EXPECT_EQ(0,
+              LoadStringW(module, 2201, reinterpret_cast<LPWSTR>(&missing), 0));  // German lacks it
     FreeLibrary(module);
 }
 
 TEST(Resources, UntitledNamesFollowTheHostsLanguage) {
     const ComPtr<IDispatch> world = World();
     const ComPtr<IDispatch> txms = NewTxms();
-    const auto number = [](const std::string& name, std::size_t prefix) { return std::stol(name.substr(prefix)); };
+    const auto number = [](const std::string& name, std::size_t prefix) {
+        return std::stol(name.substr(prefix));
+    };
     const std::string english = GetText(txms.Get(), L"GetNextTxmName");
     ASSERT_EQ(0u, english.find("Untitled"));
     ASSERT_EQ(S_OK, PutByName(world.Get(), L"LanguageIndex", In(I4(2))).Hr);

@@ -11,9 +11,11 @@ struct Initialized {
     ComPtr<IDispatch> World = vqtest::World();
     ComPtr<IDispatch> Txms = NewTxms();
     Outcome Initialize(Var& history, IDispatch* host = nullptr) {
-        ComPtr<IDispatch> made = host ? ComPtr<IDispatch>(host) : GetObject(World.Get(), L"CreateHost");
+        ComPtr<IDispatch> made =
+            host ? ComPtr<IDispatch>(host) : GetObject(World.Get(), L"CreateHost");
         const Variant folder = Get(World.Get(), L"Folder");
-        return CallByName(Txms.Get(), L"Initialize", {In(folder), In(Obj(made.Get())), history.ByRef(false)});
+        return CallByName(Txms.Get(), L"Initialize",
+                          {In(folder), In(Obj(made.Get())), history.ByRef(false)});
     }
 };
 
@@ -29,9 +31,11 @@ TEST(StartUp, AllFamiliesInstallInOrder) {
     const ComPtr<IDispatch> servers = GetObject(t.Txms.Get(), L"Servers");
     ASSERT_TRUE(servers);
     EXPECT_EQ(3, GetLong(servers.Get(), L"Count"));
-    EXPECT_EQ(servers.As<IUnknown>().Get(), GetObject(t.Txms.Get(), L"Servers").As<IUnknown>().Get());
+    EXPECT_EQ(servers.As<IUnknown>().Get(),
+              GetObject(t.Txms.Get(), L"Servers").As<IUnknown>().Get());
     // Servers(2) through the default member is the family-2 server.
-    const ComPtr<IDispatch> second = ObjectOf(CallById(servers.Get(), DISPID_VALUE, {In(I4(2))}).Result);
+    const ComPtr<IDispatch> second =
+        ObjectOf(CallById(servers.Get(), DISPID_VALUE, {In(I4(2))}).Result);
     ASSERT_TRUE(second);
     EXPECT_EQ("Pellix", GetText(second.Get(), L"TypeName"));
     // The host's objects reached the servers, families 1 and 2 with three arguments.
@@ -41,25 +45,31 @@ TEST(StartUp, AllFamiliesInstallInOrder) {
     const std::string loaded = GetText(t.World.Get(), L"LoadSettingsLog", {In(I4(2))});
     EXPECT_NE(std::string::npos, loaded.find("English")) << loaded;
     EXPECT_NE(std::string::npos, loaded.find("Pellix.ini")) << loaded;
-    EXPECT_EQ(t.World ? GetText(t.World.Get(), L"Folder") : "", GetText(t.Txms.Get(), L"IniFilePath"));
+    EXPECT_EQ(t.World ? GetText(t.World.Get(), L"Folder") : "",
+              GetText(t.Txms.Get(), L"IniFilePath"));
 }
 
 TEST(StartUp, FailureCodesStopAtTheFailingFamily) {
     struct Case {
         long Family, LoadSettings, InstallComm, Expected, Servers;
     };
-    for (const Case c : {Case{2, 1, 0, -2, 1}, Case{1, 0, 1, -1025, 0}, Case{3, 0, 1, -1027, 2}, Case{3, 1, 0, -3, 2}}) {
+    for (const Case c : {Case{2, 1, 0, -2, 1}, Case{1, 0, 1, -1025, 0}, Case{3, 0, 1, -1027, 2},
+                         Case{3, 1, 0, -3, 2}}) {
         Initialized t;
-        ASSERT_EQ(S_OK, CallByName(t.World.Get(), L"SetFamily", {In(I4(c.Family)), In(I4(c.LoadSettings)),
-                                                                 In(I4(c.InstallComm))}).Hr);
+        ASSERT_EQ(S_OK,
+                  CallByName(t.World.Get(), L"SetFamily",
+                             {In(I4(c.Family)), In(I4(c.LoadSettings)), In(I4(c.InstallComm))})
+                      .Hr);
         Var history = Var::Of(Obj(nullptr));
         const Outcome outcome = t.Initialize(history);
         ASSERT_EQ(S_OK, outcome.Hr) << outcome.Description;
         EXPECT_EQ(c.Expected, LongOf(outcome.Result)) << "family " << c.Family;
-        EXPECT_EQ(c.Servers, GetLong(GetObject(t.Txms.Get(), L"Servers").Get(), L"Count")) << c.Expected;
+        EXPECT_EQ(c.Servers, GetLong(GetObject(t.Txms.Get(), L"Servers").Get(), L"Count"))
+            << c.Expected;
         // The failing family was announced before its settings were checked; later ones never made.
         const std::string log = GetText(t.World.Get(), L"RegistryLog");
-        EXPECT_EQ(static_cast<std::size_t>(c.Family), std::count(log.begin(), log.end(), '\n')) << log;
+        EXPECT_EQ(static_cast<std::size_t>(c.Family), std::count(log.begin(), log.end(), '\n'))
+            << log;
         if (c.Family < 3) EXPECT_EQ(0, GetLong(t.World.Get(), L"ServersCreated", {In(I4(3))}));
     }
 }
@@ -77,17 +87,23 @@ TEST(StartUp, FailingCallsArriveAsExceptionsWithDescription) {
     EXPECT_EQ(0, GetLong(GetObject(t.Txms.Get(), L"Servers").Get(), L"Count"));
 
     Initialized u;
-    ASSERT_EQ(S_OK, CallByName(u.World.Get(), L"SetFamily", {In(I4(2)), In(I4(0)), In(I4(0)), In(Bool(true))}).Hr);
+    ASSERT_EQ(S_OK, CallByName(u.World.Get(), L"SetFamily",
+                               {In(I4(2)), In(I4(0)), In(I4(0)), In(Bool(true))})
+                        .Hr);
     const Outcome notCreated = u.Initialize(history);
     EXPECT_EQ(DISP_E_EXCEPTION, notCreated.Hr);
-    EXPECT_NE(std::string::npos, notCreated.Description.find("vqPellix32.Server")) << notCreated.Description;
+    EXPECT_NE(std::string::npos, notCreated.Description.find("vqPellix32.Server"))
+        << notCreated.Description;
     EXPECT_EQ(1, GetLong(GetObject(u.Txms.Get(), L"Servers").Get(), L"Count"));
 }
 
 TEST(StartUp, PortHistoryIsHandedBack) {
     Initialized t;
-    const ComPtr<IDispatch> fresh = GetObject(t.World.Get(), L"NamedObject", {In(Str("NewHistory"))});
-    ASSERT_EQ(S_OK, CallByName(t.World.Get(), L"SetHistoryToHandBack", {In(I4(1)), In(Obj(fresh.Get()))}).Hr);
+    const ComPtr<IDispatch> fresh =
+        GetObject(t.World.Get(), L"NamedObject", {In(Str("NewHistory"))});
+    ASSERT_EQ(
+        S_OK,
+        CallByName(t.World.Get(), L"SetHistoryToHandBack", {In(I4(1)), In(Obj(fresh.Get()))}).Hr);
     const ComPtr<IDispatch> old = GetObject(t.World.Get(), L"NamedObject", {In(Str("OldHistory"))});
     Var history = Var::Of(Obj(old.Get()));
     ASSERT_EQ(S_OK, t.Initialize(history).Hr);
@@ -95,16 +111,19 @@ TEST(StartUp, PortHistoryIsHandedBack) {
     ASSERT_TRUE(back);
     EXPECT_EQ("NewHistory", GetText(back.Get(), L"Name"));
     // Family 1 saw the old history, family 2 the one family 1 left.
-    EXPECT_EQ("comMisc,comModem,OldHistory\n", GetText(t.World.Get(), L"InstallCommLog", {In(I4(1))}));
-    EXPECT_EQ("comMisc,comModem,NewHistory\n", GetText(t.World.Get(), L"InstallCommLog", {In(I4(2))}));
+    EXPECT_EQ("comMisc,comModem,OldHistory\n",
+              GetText(t.World.Get(), L"InstallCommLog", {In(I4(1))}));
+    EXPECT_EQ("comMisc,comModem,NewHistory\n",
+              GetText(t.World.Get(), L"InstallCommLog", {In(I4(2))}));
 }
 
 TEST(StartUp, VersionAndProperties) {
     Initialized t;
     Var history = Var::Of(Obj(nullptr));
     ASSERT_EQ(S_OK, t.Initialize(history).Hr);
-    EXPECT_EQ("vqTransmitters32.dll|1.01.0012|Transmitter collection server of the Vistrel host product|",
-              GetText(t.Txms.Get(), L"ComponentVersion"));
+    EXPECT_EQ(
+        "vqTransmitters32.dll|1.01.0012|Transmitter collection server of the Vistrel host product|",
+        GetText(t.Txms.Get(), L"ComponentVersion"));
     EXPECT_EQ(2, GetLong(t.Txms.Get(), L"Historian"));
     EXPECT_EQ(0, GetLong(t.Txms.Get(), L"OffLine"));
     const ComPtr<IDispatch> a = AddSilently(t.Txms.Get(), "", 1, 1, "A");
@@ -123,11 +142,12 @@ TEST(StartUp, VersionAndProperties) {
 
 // An event sink for __CTxms that records OnTxmSync and answers by changing Info.
 class SyncSink final : public IDispatch {
-public:
+  public:
     std::vector<std::string> Received;
     std::string Answer;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, DIID___CTxms)) {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+            IsEqualIID(riid, DIID___CTxms)) {
             *object = static_cast<IDispatch*>(this);
             AddRef();
             return S_OK;
@@ -139,9 +159,11 @@ public:
     ULONG STDMETHODCALLTYPE Release() override { return --m_Refs; }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return *count = 0, S_OK; }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*,
+                                     EXCEPINFO*, UINT*) override {
         EXPECT_EQ(1, id);
         EXPECT_EQ(1u, params->cArgs);
         EXPECT_EQ(VT_BSTR | VT_BYREF, V_VT(&params->rgvarg[0]));
@@ -154,7 +176,7 @@ public:
     }
     ULONG Refs() const { return m_Refs; }
 
-private:
+  private:
     ULONG m_Refs = 1;
 };
 

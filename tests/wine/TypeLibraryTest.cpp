@@ -45,7 +45,8 @@ std::vector<Member> MembersInVtableOrder(ITypeInfo* info) {
         info->ReleaseFuncDesc(f);
     }
     info->ReleaseTypeAttr(attr);
-    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::sort(found.begin(), found.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<Member> members;
     for (auto& [offset, member] : found) members.push_back(member);
     return members;
@@ -67,7 +68,8 @@ TEST(TypeLibrary, IdentitiesHelpstringsAndClass) {
 
     ComPtr<ITypeInfo> coclass;
     ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(CLSID_CTxms, coclass.Put()));
-    EXPECT_EQ("Contains the collection of all installed transmitters.", DocString(coclass.Get(), MEMBERID_NIL));
+    EXPECT_EQ("Contains the collection of all installed transmitters.",
+              DocString(coclass.Get(), MEMBERID_NIL));
     // The default interface is _CTxms, the default source __CTxms.
     TYPEATTR* classAttr = nullptr;
     coclass->GetTypeAttr(&classAttr);
@@ -116,15 +118,29 @@ TEST(TypeLibrary, DefaultInterfaceOrderAndDispids) {
     const ComPtr<ITypeInfo> info = VtableFace(*library.Get());
     const std::vector<Member> members = MembersInVtableOrder(info.Get());
     const INVOKEKIND F = INVOKE_FUNC, G = INVOKE_PROPERTYGET, P = INVOKE_PROPERTYPUT;
-    const std::vector<Member> expected = {
-        {"Add", 0x60030000, F},          {"ActiveTxm", 0x60030001, F},        {"ActiveTxmIndex", 0x60030002, P},
-        {"ActiveTxmIndex", 0x60030002, G}, {"Item", 0, G},                    {"Count", 0x60030003, G},
-        {"Remove", 0x60030004, F},       {"NewEnum", -4, G},                  {"Initialize", 0x60030005, F},
-        {"Servers", 0x60030006, G},      {"ComponentVersion", 0x60030007, F}, {"ShowWizard", 0x60030008, F},
-        {"Edit", 0x60030009, F},         {"Save", 0x6003000A, F},             {"Load", 0x6003000B, F},
-        {"GetNextTxmName", 0x6003000C, F}, {"IniFilePath", 0x6003000D, G},    {"IniFilePath", 0x6003000D, P},
-        {"OffLine", 0x6003000E, G},      {"OffLine", 0x6003000E, P},          {"Historian", 0x6003000F, G},
-        {"Historian", 0x6003000F, P},    {"Clear", 0x60030010, F}};
+    const std::vector<Member> expected = {{"Add", 0x60030000, F},
+                                          {"ActiveTxm", 0x60030001, F},
+                                          {"ActiveTxmIndex", 0x60030002, P},
+                                          {"ActiveTxmIndex", 0x60030002, G},
+                                          {"Item", 0, G},
+                                          {"Count", 0x60030003, G},
+                                          {"Remove", 0x60030004, F},
+                                          {"NewEnum", -4, G},
+                                          {"Initialize", 0x60030005, F},
+                                          {"Servers", 0x60030006, G},
+                                          {"ComponentVersion", 0x60030007, F},
+                                          {"ShowWizard", 0x60030008, F},
+                                          {"Edit", 0x60030009, F},
+                                          {"Save", 0x6003000A, F},
+                                          {"Load", 0x6003000B, F},
+                                          {"GetNextTxmName", 0x6003000C, F},
+                                          {"IniFilePath", 0x6003000D, G},
+                                          {"IniFilePath", 0x6003000D, P},
+                                          {"OffLine", 0x6003000E, G},
+                                          {"OffLine", 0x6003000E, P},
+                                          {"Historian", 0x6003000F, G},
+                                          {"Historian", 0x6003000F, P},
+                                          {"Clear", 0x60030010, F}};
     ASSERT_EQ(expected.size(), members.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(expected[i].Name, members[i].Name) << "position " << i;
@@ -137,17 +153,20 @@ TEST(TypeLibrary, ParameterFormsAndMemberFlags) {
     const ComPtr<ITypeLib> library = LoadOwnLibrary();
     const ComPtr<ITypeInfo> info = VtableFace(*library.Get());
     // Parameters (without the result) that must be passed by reference, per dispatch id.
-    const std::map<MEMBERID, int> byReference = {{0x60030000, 9}, {0, 1}, {0x60030004, 1}, {0x60030009, 1}};
+    const std::map<MEMBERID, int> byReference = {
+        {0x60030000, 9}, {0, 1}, {0x60030004, 1}, {0x60030009, 1}};
     int checked = 0;
     for (UINT i = 0;; ++i) {
         FUNCDESC* f = nullptr;
         if (FAILED(info->GetFuncDesc(i, &f))) break;
         if (f->memid == -4)
-            EXPECT_EQ(FUNCFLAG_FRESTRICTED | FUNCFLAG_FHIDDEN, f->wFuncFlags & (FUNCFLAG_FRESTRICTED | FUNCFLAG_FHIDDEN));
+            EXPECT_EQ(FUNCFLAG_FRESTRICTED | FUNCFLAG_FHIDDEN,
+                      f->wFuncFlags & (FUNCFLAG_FRESTRICTED | FUNCFLAG_FHIDDEN));
         const auto found = byReference.find(f->memid);
         if (found != byReference.end()) {
             for (int p = 0; p < found->second; ++p)
-                EXPECT_EQ(VT_PTR, f->lprgelemdescParam[p].tdesc.vt) << f->memid << " parameter " << p;
+                EXPECT_EQ(VT_PTR, f->lprgelemdescParam[p].tdesc.vt)
+                    << f->memid << " parameter " << p;
             ++checked;
         }
         if (f->memid == 0x60030000) {  // Add's Silent: optional, false when left out
@@ -181,7 +200,8 @@ TEST(TypeLibrary, EventInterface) {
     ASSERT_EQ(1, f->cParams);
     EXPECT_EQ(VT_PTR, f->lprgelemdescParam[0].tdesc.vt);
     EXPECT_EQ(VT_BSTR, f->lprgelemdescParam[0].tdesc.lptdesc->vt);
-    EXPECT_EQ(PARAMFLAG_FIN | PARAMFLAG_FOUT, f->lprgelemdescParam[0].paramdesc.wParamFlags & (PARAMFLAG_FIN | PARAMFLAG_FOUT));
+    EXPECT_EQ(PARAMFLAG_FIN | PARAMFLAG_FOUT,
+              f->lprgelemdescParam[0].paramdesc.wParamFlags & (PARAMFLAG_FIN | PARAMFLAG_FOUT));
     info->ReleaseFuncDesc(f);
     BSTR name = nullptr;
     UINT count = 0;
@@ -193,7 +213,8 @@ TEST(TypeLibrary, EventInterface) {
 std::wstring ReadKey(const std::wstring& path, const wchar_t* value = nullptr) {
     wchar_t data[1024] = {};
     DWORD size = sizeof data;
-    if (RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), value, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
+    if (RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), value, RRF_RT_REG_SZ, nullptr, data, &size) !=
+        ERROR_SUCCESS)
         return L"<missing>";
     return data;
 }

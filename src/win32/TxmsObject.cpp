@@ -94,11 +94,11 @@ ULONG TxmsObject::Release() {
         delete this;
         return 0;
     }
-    if (m_Busy == 0 && m_Txms && static_cast<long>(refs) == m_Owned) TearDown();
+    if (m_Busy == 0 && m_Txms && static_cast<long>(refs) == m_Owned) return TearDown();
     return refs;
 }
 
-void TxmsObject::TearDown() {
+ULONG TxmsObject::TearDown() {
     ++m_Busy;
     ++m_Refs;  // stays alive until the end of this function
     m_SyncRelay.Reset();
@@ -107,7 +107,7 @@ void TxmsObject::TearDown() {
     core.reset();  // the transmitters let go of their Parent here
     m_Events.DisconnectAll();
     --m_Busy;
-    Release();
+    return Release();  // 0 unless a host still holds one of the transmitters
 }
 
 void TxmsObject::ServersObjectGone() {

@@ -89,7 +89,8 @@ class TxmsObject final : public DispatchFromTypeInfo<_CTxms>,
     ~TxmsObject() override;
 
     void FireOnTxmSync(std::string& info);
-    void TearDown();
+    /// Releases the core collection; the reference count afterwards.
+    ULONG TearDown();
     /// Recomputes m_Owned from the transmitters now in the list.
     void CountOwned();
 

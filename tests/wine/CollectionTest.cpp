@@ -34,6 +34,36 @@ struct Collection {
     }
 };
 
+// Skip, Reset and Clone of the transmitters' enumerator (three transmitters A, B, E).
+void ExpectEnumeratorMoves(IDispatch* txms) {
+    const Outcome e = CallById(txms, DISPID_NEWENUM, {}, DISPATCH_METHOD | DISPATCH_PROPERTYGET);
+    ASSERT_EQ(S_OK, e.Hr);
+    ComPtr<IEnumVARIANT> items;
+    V_UNKNOWN(&e.Result.Raw())
+        ->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(items.Put()));
+    ASSERT_TRUE(items);
+    const auto next = [](IEnumVARIANT* from) {
+        Variant item;
+        ULONG fetched = 0;
+        return from->Next(1, &item.Raw(), &fetched) == S_OK ? GetText(ObjectOf(item).Get(), L"Name")
+                                                            : "end";
+    };
+    EXPECT_EQ(S_OK, items->Skip(1));
+    EXPECT_EQ("B", next(items.Get()));
+    ComPtr<IEnumVARIANT> copy;
+    ASSERT_EQ(S_OK, items->Clone(copy.Put()));
+    EXPECT_EQ("E", next(copy.Get()));
+    EXPECT_EQ("E", next(items.Get()));
+    EXPECT_EQ("end", next(items.Get()));
+    EXPECT_EQ(S_FALSE, items->Skip(1));
+    EXPECT_EQ(S_OK, items->Reset());
+    VARIANT raw[3];
+    ULONG fetched = 0;
+    EXPECT_EQ(S_OK, items->Next(3, raw, &fetched));
+    EXPECT_EQ(3u, fetched);
+    for (VARIANT& v : raw) VariantClear(&v);
+}
+
 TEST(Collection, AddLookUpAndEnumerate) {
     Collection c;
     const ComPtr<IDispatch> a = AddSilently(c.Txms.Get(), "Alpha", 1, 11, "A");
@@ -59,6 +89,7 @@ TEST(Collection, AddLookUpAndEnumerate) {
     ASSERT_EQ(S_OK, byDefault.Hr);
     EXPECT_EQ(a.As<IUnknown>().Get(), ObjectOf(byDefault.Result).As<IUnknown>().Get());
     EXPECT_EQ((std::vector<std::string>{"A", "B", "E"}), c.NamesByForEach());
+    ExpectEnumeratorMoves(c.Txms.Get());
 
     // Every Add makes the new transmitter the active one and tells the registry.
     EXPECT_EQ(3, GetLong(c.Txms.Get(), L"ActiveTxmIndex"));

@@ -38,9 +38,14 @@ TEST(Lifetime, ReleasingTheHostsLastReferenceDestroysTheCollection) {
             EXPECT_GT(RefCount(txms.Get()), refs);  // the server list holds the collection
         }
         EXPECT_EQ(refs, RefCount(txms.Get()));
-        const ComPtr<IConnectionPointContainer> container = txms.As<IConnectionPointContainer>();
-        ComPtr<IConnectionPoint> point;
-        container->FindConnectionPoint(DIID___CTxms, point.Put());
+        {
+            ComPtr<IConnectionPoint> point;
+            txms.As<IConnectionPointContainer>()->FindConnectionPoint(DIID___CTxms, point.Put());
+            EXPECT_GT(RefCount(txms.Get()), refs);  // a connection point keeps its container
+        }
+        // Only the transmitters' Parent references are left besides the host's one.
+        EXPECT_EQ(1u + 5u, RefCount(txms.Get()));
+        EXPECT_EQ(0u, txms.Detach()->Release());
     }
     EXPECT_EQ(before, GetLong(world.Get(), L"LiveTransmitters"));
     EXPECT_EQ(S_OK, CanUnload());

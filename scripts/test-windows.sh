@@ -11,18 +11,10 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
-packages=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
-          libwine-dev wine wine64 xvfb xauth imagemagick googletest)
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+# mingw-w64 (both), mingw-w64-tools (widl), libwine-dev, wine, wine64, Xvfb, ...; CMake and
+# Ninja come with the native set.
+scripts/install-deps.sh windows
+command -v cmake >/dev/null && command -v ninja >/dev/null || scripts/install-deps.sh native
 
 build64="$root/build/win64"
 build32="$root/build/win32"

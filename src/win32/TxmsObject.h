@@ -13,6 +13,10 @@
 // device servers and event sources are released), which drops the transmitters' references
 // and, unless a host still holds one of the transmitters, brings the count to zero. A
 // transmitter the host still holds keeps a torn-down object alive that fails every call.
+// While a call changes the list (Add, Remove, Clear, Load, the windows) the check is off:
+// transmitters leaving the list give their references back before m_Owned is recounted, and
+// the caller holds a reference of its own anyway. The count assumes that a transmitter keeps
+// its Parent reference while it is in the list.
 
 #include <memory>
 

@@ -161,7 +161,17 @@ TEST(Adapters, TransmitterDeviceInfoAndCommands) {
     txm->SetComPort(1);
     EXPECT_EQ((std::vector<std::string>{"V1.00", "V1.10", "V2.00"}), txm->DeviceInfo()->Versions());
     EXPECT_EQ((std::vector<std::string>{"Zandor ASCII", "Zandor Binary"}), server->Protocols());
+    // Connecting raises the registry's events on this thread, the connected transmitter (an
+    // object by reference) arriving as the same adapter.
+    const std::shared_ptr<vq::TransmitterRegistry> registry = p.Factory->Service()->Registry();
+    std::vector<std::string> tried;
+    vq::TransmitterRef connected;
+    vq::Connection a = registry->AutoConnet().Connect([&](std::string& s) { tried.push_back(s); });
+    vq::Connection c =
+        registry->TxmConnected().Connect([&](vq::TransmitterRef& t) { connected = t; });
     EXPECT_EQ(vq::VbTrue, txm->Connect(vq::VbFalse));
+    EXPECT_EQ(std::vector<std::string>{"4800,n,8,1"}, tried);
+    EXPECT_EQ(txm, connected);
     vq::CommandRef command = p.Factory->CreateCommand();
     txm->DeviceInfo()->GetCommand("223")->PrepareCommand(command);
     ASSERT_TRUE(command);

@@ -74,7 +74,12 @@ void AddLine(std::string text, Section& preamble, std::vector<Section>& sections
 std::string UniqueSuffix() {
     static std::atomic<unsigned> counter{0};
     const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-    return "." + std::to_string(ticks % 1000000007) + "-" + std::to_string(++counter) + ".tmp";
+    std::string suffix = ".";
+    suffix += std::to_string(ticks % 1000000007);
+    suffix += '-';
+    suffix += std::to_string(++counter);
+    suffix += ".tmp";
+    return suffix;
 }
 
 }  // namespace

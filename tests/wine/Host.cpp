@@ -56,7 +56,9 @@ ComPtr<IDispatch> NewTxms() {
 
 ComPtr<IDispatch> World() {
     ComPtr<IDispatch> world = Create(L"vqSim.World");
-    if (world) EXPECT_EQ(S_OK, CallByName(world.Get(), L"Reset").Hr);
+    if (world) {
+        EXPECT_EQ(S_OK, CallByName(world.Get(), L"Reset").Hr);
+    }
     return world;
 }
 

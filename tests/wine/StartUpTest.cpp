@@ -70,7 +70,9 @@ TEST(StartUp, FailureCodesStopAtTheFailingFamily) {
         const std::string log = GetText(t.World.Get(), L"RegistryLog");
         EXPECT_EQ(static_cast<std::size_t>(c.Family), std::count(log.begin(), log.end(), '\n'))
             << log;
-        if (c.Family < 3) EXPECT_EQ(0, GetLong(t.World.Get(), L"ServersCreated", {In(I4(3))}));
+        if (c.Family < 3) {
+            EXPECT_EQ(0, GetLong(t.World.Get(), L"ServersCreated", {In(I4(3))}));
+        }
     }
 }
 

@@ -159,9 +159,10 @@ TEST(TypeLibrary, ParameterFormsAndMemberFlags) {
     for (UINT i = 0;; ++i) {
         FUNCDESC* f = nullptr;
         if (FAILED(info->GetFuncDesc(i, &f))) break;
-        if (f->memid == -4)
+        if (f->memid == -4) {
             EXPECT_EQ(FUNCFLAG_FRESTRICTED | FUNCFLAG_FHIDDEN,
                       f->wFuncFlags & (FUNCFLAG_FRESTRICTED | FUNCFLAG_FHIDDEN));
+        }
         const auto found = byReference.find(f->memid);
         if (found != byReference.end()) {
             for (int p = 0; p < found->second; ++p)

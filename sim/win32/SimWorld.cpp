@@ -150,7 +150,9 @@ void AddRecords(SimObject& o) {
             for (const auto& call : server->InstallCommCalls) {
                 text += call.Arguments == 3 ? NameOf(call.ComMisc) + "," + NameOf(call.ComModem)
                                             : NameOf(call.ActiveHart);
-                text += "," + NameOf(call.ComHistory) + "\n";
+                text += ',';
+                text += NameOf(call.ComHistory);
+                text += '\n';
             }
         }
         c.Return(Text(text));

@@ -111,6 +111,10 @@ void SimObject::Fire(DISPID id, DISPPARAMS& params) {
     if (m_Events) m_Events->Fire(id, params);
 }
 
+void SimObject::FireText(DISPID id, std::string& text) {
+    if (m_Events) m_Events->FireText(id, text);
+}
+
 HRESULT SimObject::QueryInterface(REFIID riid, void** object) {
     if (object == nullptr) return E_POINTER;
     *object = nullptr;

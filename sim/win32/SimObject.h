@@ -65,6 +65,8 @@ class SimObject final : public IDispatch,
     void Property(const wchar_t* name, Handler get, Handler put, DISPID id = DISPID_UNKNOWN);
     /// Raises an event on every connected sink.
     void Fire(DISPID id, DISPPARAMS& params);
+    /// Raises an event whose one argument is a text by reference; the sinks' changes come back.
+    void FireText(DISPID id, std::string& text);
 
     Kind GetKind() const { return m_Kind; }
     /// The native object it stands for, kept alive by it.

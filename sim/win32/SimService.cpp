@@ -53,16 +53,8 @@ ComPtr<IDispatch> WrapRegistry(World& world) {
     o->Method(L"TxmRemoved", [&r](Call& c) { r.TxmRemoved(c.Short(0)); });
     o->Method(L"TxmActivated", [&r](Call& c) { r.TxmActivated(NativeTransmitter(c.Arg(0))); });
     SimObject* self = o.Get();
-    o->Links.push_back(r.AutoConnet().Connect([self](std::string& settings) {
-        BSTR text = vq::win32::ToBstr(settings);
-        VARIANT arg;
-        V_VT(&arg) = VT_BSTR | VT_BYREF;
-        V_BSTRREF(&arg) = &text;
-        DISPPARAMS params{&arg, nullptr, 1, 0};
-        self->Fire(1, params);
-        settings = vq::win32::FromBstr(text);
-        SysFreeString(text);
-    }));
+    o->Links.push_back(
+        r.AutoConnet().Connect([self](std::string& settings) { self->FireText(1, settings); }));
     o->Links.push_back(r.TimeOut().Connect([self] {
         DISPPARAMS params{nullptr, nullptr, 0, 0};
         self->Fire(2, params);
@@ -160,16 +152,8 @@ ComPtr<IDispatch> WrapServer(const vq::DeviceServerRef& server) {
         o->Method(L"GetComObject",
                   [s](Call& c) { c.Return(ObjectResult(WrapPort(s->GetComObject()))); });
         SimObject* self = o.Get();
-        o->Links.push_back(s->OnUnitSychronized().Connect([self](std::string& info) {
-            BSTR text = vq::win32::ToBstr(info);
-            VARIANT arg;
-            V_VT(&arg) = VT_BSTR | VT_BYREF;
-            V_BSTRREF(&arg) = &text;
-            DISPPARAMS params{&arg, nullptr, 1, 0};
-            self->Fire(1, params);
-            info = vq::win32::FromBstr(text);
-            SysFreeString(text);
-        }));
+        o->Links.push_back(
+            s->OnUnitSychronized().Connect([self](std::string& info) { self->FireText(1, info); }));
         return o;
     });
 }

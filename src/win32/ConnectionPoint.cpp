@@ -80,6 +80,17 @@ void ConnectionPoint::Fire(DISPID id, DISPPARAMS& params) {
     }
 }
 
+void ConnectionPoint::FireText(DISPID id, std::string& text) {
+    BSTR value = ToBstr(text);
+    VARIANT argument;
+    V_VT(&argument) = VT_BSTR | VT_BYREF;
+    V_BSTRREF(&argument) = &value;
+    DISPPARAMS params{&argument, nullptr, 1, 0};
+    Fire(id, params);
+    text = FromBstr(value);
+    SysFreeString(value);
+}
+
 void ConnectionPoint::DisconnectAll() {
     std::vector<ComPtr<IDispatch>> released;
     released.swap(m_Sinks);

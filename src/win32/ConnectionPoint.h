@@ -2,6 +2,7 @@
 // The connection point of an event interface, embedded in the object that raises the events.
 // It shares its owner's reference count. Cookies are slot + 1 and are checked on Unadvise.
 
+#include <string>
 #include <vector>
 
 #include "Com.h"
@@ -28,6 +29,9 @@ class ConnectionPoint final : public IConnectionPoint {
     /// Calls the event with the given arguments on every connected sink, in connection order.
     /// A sink's failure does not stop the others and is not reported.
     void Fire(DISPID id, DISPPARAMS& params);
+    /// Fires an event whose one argument is a text passed by reference; what the sinks leave
+    /// in it comes back in text.
+    void FireText(DISPID id, std::string& text);
     /// Releases every sink (the owner is going away).
     void DisconnectAll();
 

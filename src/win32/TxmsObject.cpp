@@ -150,14 +150,7 @@ class TxmsObject::ListChange {
 };
 
 void TxmsObject::FireOnTxmSync(std::string& info) {
-    BSTR text = ToBstr(info);
-    VARIANT argument;
-    V_VT(&argument) = VT_BSTR | VT_BYREF;
-    V_BSTRREF(&argument) = &text;
-    DISPPARAMS params{&argument, nullptr, 1, 0};
-    m_Events.Fire(1, params);
-    info = FromBstr(text);
-    SysFreeString(text);
+    m_Events.FireText(1, info);
 }
 
 // ---- _CTxms: the collection

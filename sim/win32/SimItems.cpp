@@ -2,7 +2,7 @@
 // descriptions, attachments, named stand-ins, the host object, and plain lists.
 #include <unordered_map>
 
-#include "Enumerator.h"
+#include "win32/com/Enumerator.h"
 #include "SimClasses.h"
 #include "support/Failure.h"
 

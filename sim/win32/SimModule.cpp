@@ -5,16 +5,14 @@
 #include <map>
 #include <string>
 
-#include "Automation.h"
-#include "ClassFactory.h"
+#include "win32/com/Automation.h"
+#include "win32/com/ClassFactory.h"
 #include "SimWorld.h"
 #include "support/Failure.h"
 
 namespace sim::win32 {
 
 namespace {
-
-HINSTANCE g_Instance = nullptr;
 
 struct ExportedClass {
     CLSID Clsid;
@@ -73,9 +71,7 @@ bool SetValue(const std::wstring& path, const wchar_t* name, const std::wstring&
 }  // namespace
 
 std::wstring SimModulePath() {
-    wchar_t path[MAX_PATH * 2] = {};
-    GetModuleFileNameW(g_Instance, path, MAX_PATH * 2);
-    return path;
+    return vq::win32::ModulePath();
 }
 
 }  // namespace sim::win32
@@ -84,7 +80,7 @@ using namespace sim::win32;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
-        g_Instance = instance;
+        vq::win32::SetModuleInstance(instance);
         DisableThreadLibraryCalls(instance);
     }
     return TRUE;

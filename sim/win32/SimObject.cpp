@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "Enumerator.h"
+#include "win32/com/Enumerator.h"
 #include "support/Failure.h"
 
 namespace sim::win32 {

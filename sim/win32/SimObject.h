@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "Automation.h"
-#include "ConnectionPoint.h"
-#include "Variants.h"
+#include "win32/com/Automation.h"
+#include "win32/com/ConnectionPoint.h"
+#include "win32/com/Variants.h"
 #include "support/Signal.h"
 
 namespace sim::win32 {

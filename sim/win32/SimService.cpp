@@ -1,6 +1,6 @@
 // COM faces of the simulated shared service and its objects, the path splitter, the
 // configuration chooser, the device servers and their port objects.
-#include "Outside.h"
+#include "win32/host/Outside.h"
 #include "SimClasses.h"
 #include "support/Failure.h"
 #include "vqSimProduct.h"

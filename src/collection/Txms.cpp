@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "Windows.h"
+#include "WindowOpening.h"
 #include "support/Failure.h"
 #include "support/Texts.h"
 #include "support/ThreadContext.h"

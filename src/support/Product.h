@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "PlacementWindow.h"
 #include "Signal.h"
 #include "Value.h"
 #include "VbBool.h"
@@ -189,24 +190,6 @@ class ConfigChooser {
     virtual std::string FileName() = 0;
     virtual void SetFinished(VbBool finished) = 0;
     virtual Value Answer() = 0;
-};
-
-/// A window whose placement the shared service stores and restores (positions in twips).
-class PlacementWindow {
-  public:
-    virtual ~PlacementWindow() = default;
-    virtual int32_t Left() = 0;
-    virtual int32_t Top() = 0;
-    virtual int32_t Width() = 0;
-    virtual int32_t Height() = 0;
-    /// 0 normal, 1 minimised, 2 maximised.
-    virtual int32_t WindowState() = 0;
-    virtual void SetLeft(int32_t twips) = 0;
-    virtual void SetTop(int32_t twips) = 0;
-    virtual void SetWidth(int32_t twips) = 0;
-    virtual void SetHeight(int32_t twips) = 0;
-    virtual void SetWindowState(int32_t state) = 0;
-    virtual int64_t WindowHandle() = 0;
 };
 
 /// The item library's per-thread service.

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "Control.h"
-#include "support/Product.h"
+#include "support/PlacementWindow.h"
 #include "support/Signal.h"
 
 namespace vq::ui {

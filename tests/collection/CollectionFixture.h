@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "collection/Txms.h"
-#include "collection/Windows.h"
+#include "collection/WindowOpening.h"
 #include "sim/Sim.h"
 
 namespace vqtest {

@@ -1,6 +1,6 @@
 #include "Host.h"
 
-#include "Outside.h"
+#include "win32/host/Outside.h"
 
 namespace vqtest {
 

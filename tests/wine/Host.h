@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "Com.h"
+#include "win32/com/Com.h"
 
 namespace vqtest {
 

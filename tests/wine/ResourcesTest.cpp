@@ -2,7 +2,7 @@
 // table compiled from the core's single text table (checked entry by entry, accents included),
 // which GetText reads in the host's current language.
 #include "Host.h"
-#include "Variants.h"
+#include "win32/com/Variants.h"
 #include "support/Texts.h"
 
 namespace vqtest {

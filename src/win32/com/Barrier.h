@@ -9,7 +9,7 @@
 // to DISP_E_BADINDEX, any other std::exception to E_FAIL (with its text), anything else to
 // E_UNEXPECTED.
 
-#include "Com.h"
+#include "win32/com/Com.h"
 
 namespace vq::win32 {
 

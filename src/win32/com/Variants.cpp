@@ -1,4 +1,4 @@
-#include "Variants.h"
+#include "win32/com/Variants.h"
 
 #include "support/Failure.h"
 

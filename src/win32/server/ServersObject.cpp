@@ -1,7 +1,7 @@
 // The Servers collection object: the live device-server list of one CTxms.
-#include "Adapters.h"
-#include "Enumerator.h"
-#include "TxmsObject.h"
+#include "win32/host/Adapters.h"
+#include "win32/com/Enumerator.h"
+#include "win32/server/TxmsObject.h"
 #include "support/Failure.h"
 
 namespace vq::win32 {

@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "Variants.h"
+#include "win32/com/Variants.h"
 
 namespace vq::win32 {
 

@@ -1,8 +1,8 @@
 // Adapters for the transmitter and the objects reached from it or from a device server.
 #include <unordered_map>
 
-#include "Adapters.h"
-#include "OutsideNames.h"
+#include "win32/host/Adapters.h"
+#include "win32/host/OutsideNames.h"
 #include "support/Failure.h"
 
 namespace vq::win32 {

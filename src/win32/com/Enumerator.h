@@ -7,7 +7,7 @@
 #include <new>
 #include <vector>
 
-#include "Automation.h"
+#include "win32/com/Automation.h"
 
 namespace vq::win32 {
 

@@ -20,8 +20,8 @@
 
 #include <memory>
 
-#include "Automation.h"
-#include "ConnectionPoint.h"
+#include "win32/com/Automation.h"
+#include "win32/com/ConnectionPoint.h"
 #include "collection/Txms.h"
 #include "support/Signal.h"
 #include "vqTransmitters32.h"

@@ -1,11 +1,11 @@
-#include "Outside.h"
+#include "win32/host/Outside.h"
 
 #include <cstdio>
 #include <cstring>
 #include <map>
 
-#include "Automation.h"
-#include "OutsideNames.h"
+#include "win32/com/Automation.h"
+#include "win32/host/OutsideNames.h"
 #include "support/Failure.h"
 
 namespace vq::win32 {

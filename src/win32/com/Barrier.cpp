@@ -1,4 +1,4 @@
-#include "Barrier.h"
+#include "win32/com/Barrier.h"
 
 #include <new>
 #include <stdexcept>

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <unordered_map>
 
-#include "Adapters.h"
-#include "OutsideNames.h"
+#include "win32/host/Adapters.h"
+#include "win32/host/OutsideNames.h"
 #include "support/Failure.h"
 #include "support/ThreadContext.h"
 

@@ -1,4 +1,4 @@
-#include "Windows.h"
+#include "WindowOpening.h"
 
 #include "dialog/frmNewTxm.h"
 #include "support/Failure.h"

@@ -5,8 +5,8 @@
 #include <atomic>
 #include <vector>
 
-#include "Barrier.h"
-#include "Module.h"
+#include "win32/com/Barrier.h"
+#include "win32/com/ModuleState.h"
 
 namespace vq::win32 {
 

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "Module.h"
+#include "win32/com/ModuleState.h"
 
 namespace vq::win32 {
 

@@ -1,6 +1,6 @@
 // The automation object through which the shared service reads and sets a window's placement.
-#include "Adapters.h"
-#include "Automation.h"
+#include "win32/host/Adapters.h"
+#include "win32/com/Automation.h"
 #include "support/Failure.h"
 #include "vqTransmitters32.h"
 

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "Adapters.h"
-#include "Automation.h"
-#include "ClassFactory.h"
-#include "Module.h"
-#include "TxmsObject.h"
+#include "win32/host/Adapters.h"
+#include "win32/com/Automation.h"
+#include "win32/com/ClassFactory.h"
+#include "win32/server/Module.h"
+#include "win32/server/TxmsObject.h"
 #include "vqTransmitters32.h"
 
 namespace vq::win32 {

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "Outside.h"
+#include "win32/host/Outside.h"
 #include "support/Product.h"
 
 namespace vq::win32 {

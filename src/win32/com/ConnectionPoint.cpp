@@ -1,6 +1,6 @@
-#include "ConnectionPoint.h"
+#include "win32/com/ConnectionPoint.h"
 
-#include "Enumerator.h"
+#include "win32/com/Enumerator.h"
 
 namespace vq::win32 {
 

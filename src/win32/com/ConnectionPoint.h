@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "Com.h"
+#include "win32/com/Com.h"
 
 namespace vq::win32 {
 

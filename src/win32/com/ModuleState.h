@@ -1,20 +1,23 @@
 #pragma once
-// Module-wide services of the DLL: its instance handle, the counts behind DllCanUnloadNow, the
-// type information of its own embedded type library, and the one-time set-up of the core's
-// module data (version resource) and text source (string resources).
+// The state of the DLL built from this kit (each DLL links its own copy): its instance handle,
+// the counts behind DllCanUnloadNow and the type information of its own embedded type
+// library, which DispatchFromTypeInfo answers from.
 
-#include "Com.h"
+#include "win32/com/Com.h"
+
+#include <string>
 
 namespace vq::win32 {
 
+/// Called by the DLL's DllMain on process attach.
+void SetModuleInstance(HINSTANCE instance);
 /// The DLL's instance handle.
 HINSTANCE ModuleInstance();
-
 /// The DLL's full path.
 std::wstring ModulePath();
 
-/// Every COM object implemented in this DLL derives from ModuleObject, so that
-/// DllCanUnloadNow answers S_OK only when none is alive and no lock is held.
+/// Every COM object implemented in a DLL derives from ModuleObject, so that DllCanUnloadNow
+/// answers S_OK only when none is alive and no lock is held.
 class ModuleObject {
   public:
     ModuleObject();
@@ -35,9 +38,5 @@ bool ModuleIdle();
 ITypeInfo* OwnTypeInfo(REFGUID guid);
 /// Releases the cached type information (when the module becomes idle).
 void ReleaseTypeInfo();
-
-/// Sets the core's module data from the version resource and its text source to the string
-/// resources. Idempotent; called before the first object is made.
-void PrepareModule();
 
 }  // namespace vq::win32

@@ -1,8 +1,8 @@
 // EventSubscription: the sink object that an outside connection point calls.
 #include <unordered_map>
 
-#include "Automation.h"
-#include "Outside.h"
+#include "win32/com/Automation.h"
+#include "win32/host/Outside.h"
 
 namespace vq::win32 {
 

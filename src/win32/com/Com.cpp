@@ -1,4 +1,4 @@
-#include "Com.h"
+#include "win32/com/Com.h"
 
 #include <new>
 

@@ -1,9 +1,10 @@
-#include "TxmsObject.h"
+#include "win32/server/TxmsObject.h"
 
 #include <new>
 
-#include "Adapters.h"
-#include "Enumerator.h"
+#include "win32/host/Adapters.h"
+#include "win32/server/Module.h"
+#include "win32/com/Enumerator.h"
 #include "support/Failure.h"
 #include "support/ThreadContext.h"
 

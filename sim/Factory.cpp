@@ -25,6 +25,7 @@ vq::CommandRef Factory::CreateCommand() {
 }
 
 std::shared_ptr<vq::PathSplitter> Factory::CreatePathSplitter() {
+    ++m_World->PathSplittersCreated;
     return std::make_shared<sim::PathSplitter>();
 }
 

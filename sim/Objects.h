@@ -93,8 +93,9 @@ class Transmitter : public vq::Transmitter, public std::enable_shared_from_this<
     void SetConnected(vq::VbBool connected) override;
     /// Tries its ComSettings, then (only when allBaudRates is non-zero) the other defined
     /// settings not yet tried: "4800,n,8,1", "1200,n,8,1", "2400,n,8,1". Each attempt raises
-    /// the registry's AutoConnet, then TxmConnected (and the search ends, Connected -1) or
-    /// TimeOut. Connected is 0 when nothing answered.
+    /// the registry's AutoConnet, then TxmConnected (and the search ends, Connected -1 and
+    /// ComSettings the settings that answered) or TimeOut. Connected is 0 when nothing
+    /// answered.
     vq::VbBool Connect(vq::VbBool allBaudRates) override;
     /// "<type> transmitter at address <n> on COM<p>" ("on the modem connection" for port 9).
     std::string Describe(int32_t code) override;
@@ -152,8 +153,8 @@ class DeviceServer : public vq::DeviceServer {
     std::shared_ptr<vq::PortObject> GetComObject() override;
     vq::Signal<std::string&>& OnUnitSychronized() override { return m_OnUnitSychronized; }
 
-    /// Raises OnUnitSychronized with info.
-    void RaiseUnitSynchronized(std::string info);
+    /// Raises OnUnitSychronized with info; the text as the handlers left it.
+    std::string RaiseUnitSynchronized(std::string info);
 
     struct InstallCommCall {
         int32_t Arguments = 0;  // 3 or 2
@@ -164,6 +165,7 @@ class DeviceServer : public vq::DeviceServer {
 
   private:
     vq::Value Answer(Outcome outcome, const std::string& call) const;
+    vq::Value Installed(const FamilySetup& family, vq::PassThroughRef& comHistory);
 
     std::shared_ptr<World> m_World;
     int32_t m_Family;
@@ -202,6 +204,8 @@ class PortObject : public vq::PortObject {
     int32_t m_Family;
 };
 
+/// Records every call in the world's RegistryCalls; a call the world names in
+/// FailingRegistryCalls then throws.
 class Registry : public vq::TransmitterRegistry {
   public:
     explicit Registry(World& world) : m_World(world) {}
@@ -219,6 +223,8 @@ class Registry : public vq::TransmitterRegistry {
     void RaiseTxmConnected(vq::TransmitterRef txm);
 
   private:
+    void Record(RegistryCall call);
+
     World& m_World;
     vq::Signal<std::string&> m_AutoConnet;
     vq::Signal<> m_TimeOut;

@@ -81,6 +81,12 @@ vq::Value DeviceServer::LoadSettings(const std::string& settingsName) {
     return vq::Value(vq::VbBool::From(composed && inFolder));
 }
 
+vq::Value DeviceServer::Installed(const FamilySetup& family, vq::PassThroughRef& comHistory) {
+    if (family.InstallComm == Outcome::Fail) return Answer(Outcome::Fail, "InstallComm");
+    if (family.HistoryToHandBack) comHistory = family.HistoryToHandBack;
+    return Answer(family.InstallComm, "InstallComm");
+}
+
 vq::Value DeviceServer::InstallComm(const vq::PassThroughRef& comMisc,
                                     const vq::PassThroughRef& comModem,
                                     vq::PassThroughRef& comHistory) {
@@ -91,9 +97,7 @@ vq::Value DeviceServer::InstallComm(const vq::PassThroughRef& comMisc,
     InstallCommCalls.push_back({3, comMisc, comModem, nullptr, comHistory});
     CheckArgument(comMisc, "comMisc", family.TypeName);
     CheckArgument(comModem, "comModem", family.TypeName);
-    if (family.InstallComm != Outcome::Succeed) return Answer(family.InstallComm, "InstallComm");
-    if (family.HistoryToHandBack) comHistory = family.HistoryToHandBack;
-    return vq::Value(vq::VbTrue);
+    return Installed(family, comHistory);
 }
 
 vq::Value DeviceServer::InstallComm(const vq::PassThroughRef& activeHart,
@@ -104,9 +108,7 @@ vq::Value DeviceServer::InstallComm(const vq::PassThroughRef& activeHart,
                           family.TypeName + ".InstallComm takes three arguments");
     InstallCommCalls.push_back({2, nullptr, nullptr, activeHart, comHistory});
     CheckArgument(activeHart, "ActiveHART1", family.TypeName);
-    if (family.InstallComm != Outcome::Succeed) return Answer(family.InstallComm, "InstallComm");
-    if (family.HistoryToHandBack) comHistory = family.HistoryToHandBack;
-    return vq::Value(vq::VbTrue);
+    return Installed(family, comHistory);
 }
 
 std::vector<std::string> DeviceServer::Protocols() {
@@ -118,8 +120,9 @@ std::shared_ptr<vq::PortObject> DeviceServer::GetComObject() {
     return m_World->Port(m_Family);
 }
 
-void DeviceServer::RaiseUnitSynchronized(std::string info) {
+std::string DeviceServer::RaiseUnitSynchronized(std::string info) {
     m_OnUnitSychronized.Raise(info);
+    return info;
 }
 
 // ---- Port objects

@@ -41,6 +41,11 @@ std::string Service::ReadSetting(const std::string& file, const std::string& sec
 
 vq::VbBool Service::WriteSetting(const std::string& file, const std::string& section,
                                  const std::string& key, const std::string& value) {
+    const auto outcome = m_World.WriteOutcomes.find(key);
+    if (outcome != m_World.WriteOutcomes.end() && outcome->second == Outcome::Refuse)
+        return vq::VbFalse;
+    if (outcome != m_World.WriteOutcomes.end() && outcome->second == Outcome::Fail)
+        throw vq::Failure(vq::Codes::PathFileAccess, "Path/File access error writing " + key);
     return vq::VbBool::From(m_World.Ini().Write(m_World.Resolve(file), section, key, value));
 }
 
@@ -106,28 +111,36 @@ std::shared_ptr<vq::PathSplitter> Service::PathSplitter() {
 
 // ---- Registry
 
+void Registry::Record(RegistryCall call) {
+    const RegistryCall::Kind kind = call.Call;
+    const std::string text = call.Text;
+    m_World.RegistryCalls.push_back(std::move(call));
+    if (m_World.FailingRegistryCalls.count(kind) != 0)
+        throw vq::Failure(vq::Codes::Fail, "The transmitter registry failed in " + text);
+}
+
 void Registry::TypeInstalled(const std::string& typeName) {
-    m_World.RegistryCalls.push_back({.Call = RegistryCall::Kind::TypeInstalled,
-                                     .Text = "TypeInstalled(" + typeName + ")",
-                                     .TypeName = typeName});
+    Record({.Call = RegistryCall::Kind::TypeInstalled,
+            .Text = "TypeInstalled(" + typeName + ")",
+            .TypeName = typeName});
 }
 
 void Registry::TxmAdded(const vq::TransmitterRef& txm) {
-    m_World.RegistryCalls.push_back({.Call = RegistryCall::Kind::TxmAdded,
-                                     .Text = "TxmAdded(" + TxmText(txm) + ")",
-                                     .Txm = txm});
+    Record({.Call = RegistryCall::Kind::TxmAdded,
+            .Text = "TxmAdded(" + TxmText(txm) + ")",
+            .Txm = txm});
 }
 
 void Registry::TxmRemoved(int16_t formerIndex) {
-    m_World.RegistryCalls.push_back({.Call = RegistryCall::Kind::TxmRemoved,
-                                     .Text = "TxmRemoved(" + std::to_string(formerIndex) + ")",
-                                     .FormerIndex = formerIndex});
+    Record({.Call = RegistryCall::Kind::TxmRemoved,
+            .Text = "TxmRemoved(" + std::to_string(formerIndex) + ")",
+            .FormerIndex = formerIndex});
 }
 
 void Registry::TxmActivated(const vq::TransmitterRef& txm) {
-    m_World.RegistryCalls.push_back({.Call = RegistryCall::Kind::TxmActivated,
-                                     .Text = "TxmActivated(" + TxmText(txm) + ")",
-                                     .Txm = txm});
+    Record({.Call = RegistryCall::Kind::TxmActivated,
+            .Text = "TxmActivated(" + TxmText(txm) + ")",
+            .Txm = txm});
 }
 
 void Registry::RaiseAutoConnet(std::string settings) {

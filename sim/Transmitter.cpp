@@ -55,10 +55,14 @@ class DeviceInfo : public vq::DeviceInfo {
     int32_t m_TxmType;
 };
 
-// Stores a property and records the put as "Name=shown" when the world wants puts recorded.
+// Stores a property and records the put as "Name=shown" when the world wants puts recorded;
+// throws, storing nothing, when the world wants puts of that property to fail.
 template <class T>
 void Put(std::vector<std::string>& log, const World& world, T& field, const T& value,
          const char* name, const std::string& shown) {
+    if (world.FailingPuts.count(name) != 0)
+        throw vq::Failure(vq::Codes::Fail,
+                          std::string("The transmitter refused the value of ") + name);
     field = value;
     if (world.RecordPuts) log.push_back(std::string(name) + "=" + shown);
 }
@@ -154,6 +158,8 @@ const Instrument* Transmitter::Answering() const {
 
 vq::VbBool Transmitter::Connect(vq::VbBool allBaudRates) {
     m_Log.push_back("Connect(" + Flag(allBaudRates) + ")");
+    if (m_World->ConnectFails)
+        throw vq::Failure(vq::Codes::Fail, "The port of the transmitter could not be opened");
     std::vector<std::string> attempts{m_ComSettings};
     if (allBaudRates.IsNonZero()) {
         for (const char* settings : kDefinedSettings) {
@@ -166,6 +172,7 @@ vq::VbBool Transmitter::Connect(vq::VbBool allBaudRates) {
     for (const std::string& settings : attempts) {
         registry.RaiseAutoConnet(settings);
         if (m_World->FindInstrument(m_ComPort, m_Address, settings, m_TxmType) != nullptr) {
+            m_ComSettings = settings;  // the transmitter keeps the rate it was found at
             m_Connected = vq::VbTrue;
             registry.RaiseTxmConnected(shared_from_this());
             return vq::VbTrue;

@@ -65,7 +65,8 @@ struct FamilySetup {
     Outcome InstallComm = Outcome::Succeed;
     /// "GetComObject" answers nothing.
     bool NoPortObject = false;
-    /// When set, InstallComm hands this object back through its port-history argument.
+    /// When set, InstallComm hands this object back through its port-history argument (also
+    /// when it refuses, not when it fails).
     vq::PassThroughRef HistoryToHandBack;
 };
 
@@ -123,6 +124,20 @@ class World {
     /// A transmitter's SendCommand throws.
     bool SendCommandFails = false;
 
+    // Failures on request: the calls named here throw vq::Failure (or answer false where
+    // said), so that tests can see what the core does with a failing outside component.
+
+    /// Transmitter property puts that throw, by property name ("Address", "Index", "Parent",
+    /// ...): the property keeps its value and the put is not logged.
+    std::set<std::string> FailingPuts;
+    /// A transmitter's Connect throws after logging the call, before it searches.
+    bool ConnectFails = false;
+    /// Registry calls that throw once they have been recorded.
+    std::set<RegistryCall::Kind> FailingRegistryCalls;
+    /// What the shared service's WriteSetting does for a key (exact spelling): Refuse answers
+    /// false and writes nothing, Fail throws. Keys not named are written.
+    std::map<std::string, Outcome> WriteOutcomes;
+
     /// Texts by number of the shared service (200 "OK", 208 "Transmitters").
     std::map<int32_t, std::string> Strings;
 
@@ -148,6 +163,8 @@ class World {
     std::vector<std::string> ChooserLog;
     /// Device servers created per family (including those that failed to be created).
     std::map<int32_t, int32_t> ServersCreated;
+    /// Path splitters the factory created.
+    int32_t PathSplittersCreated = 0;
 
     // ---- The simulated objects
 

@@ -64,10 +64,24 @@ class CollectionFixture : public ::testing::Test {
         return dynamic_cast<sim::Transmitter&>(*txm);
     }
 
+    /// A transmitter's stored settings: "Name,Address,TxmType,ComPort,ComSettings,Protocol".
+    static std::string Settings(const vq::TransmitterRef& txm) {
+        return txm->Name() + "," + std::to_string(txm->Address()) + "," +
+               std::to_string(txm->TxmType()) + "," + std::to_string(txm->ComPort()) + "," +
+               txm->ComSettings() + "," + std::to_string(txm->Protocol());
+    }
+
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
         for (const auto& txm : txms->Transmitters()) names.push_back(txm->Name());
         return names;
+    }
+
+    /// The Index property of every entry, in position order.
+    std::vector<int16_t> Indexes() const {
+        std::vector<int16_t> indexes;
+        for (const auto& txm : txms->Transmitters()) indexes.push_back(txm->Index());
+        return indexes;
     }
 
     std::string Folder() const { return folder.Path().string(); }

@@ -1,12 +1,18 @@
 // The collection operations: adding, keys and lookup, removal with renumbering, the active
-// transmitter, clearing, untitled names and the properties copied to every transmitter.
+// transmitter, clearing, untitled names and the properties copied to every transmitter; and
+// what each of them does when an outside call fails.
+
+#include <set>
 
 #include "CollectionFixture.h"
 
 using vq::Value;
+using vq::VbBool;
 using vq::VbFalse;
 using vq::VbTrue;
 using vqtest::FailureCode;
+using Kind = sim::RegistryCall::Kind;
+using Strings = std::vector<std::string>;
 namespace Codes = vq::Codes;
 
 namespace {
@@ -16,34 +22,26 @@ class Collection : public vqtest::CollectionFixture {
     void SetUp() override { Initialize(); }
 };
 
-TEST_F(Collection, SilentAddSetsEverySettingAndMakesTheTransmitterActive) {
+// The puts of AddSilent("A"), in the order Add makes them.
+const Strings kPutsOfA = {"Server=Zandor",          "TxmType=1",  "Address=1", "ComPort=1",
+                          "ComSettings=4800,n,8,1", "Protocol=1", "Name=A",    "Index=1",
+                          "Parent=an object"};
+
+TEST_F(Collection, SilentAddSetsEverySettingInOrderAndMakesTheTransmitterActive) {
     const vq::TransmitterRef txm =
         txms->Add(Value(""), 2, 17, 3, "1200,n,8,1", 2, "Boiler", VbFalse, VbTrue);
     ASSERT_NE(txm, nullptr);
-    EXPECT_EQ(txm->TxmType(), 2);
-    EXPECT_EQ(txm->Address(), 17);
-    EXPECT_EQ(txm->ComPort(), 3);
-    EXPECT_EQ(txm->ComSettings(), "1200,n,8,1");
-    EXPECT_EQ(txm->Protocol(), 2);
-    EXPECT_EQ(txm->Name(), "Boiler");
-    EXPECT_EQ(txm->Index(), 1);
+    EXPECT_EQ(Sim(txm).Log(), (Strings{"Server=Pellix", "TxmType=2", "Address=17", "ComPort=3",
+                                       "ComSettings=1200,n,8,1", "Protocol=2", "Name=Boiler",
+                                       "Index=1", "Parent=an object"}));
     EXPECT_EQ(txm->Server(), txms->Servers().At(2));
     const auto* parent = dynamic_cast<vq::CollectionIdentity*>(txm->Parent().get());
     ASSERT_NE(parent, nullptr);
     EXPECT_EQ(parent->Collection, txms.get());
-    // The server comes first, the parent last, as the transmitter expects.
-    const auto& log = Sim(txm).Log();
-    ASSERT_GE(log.size(), 9u);
-    EXPECT_EQ(log.front(), "Server=Pellix");
-    EXPECT_EQ(log[8].rfind("Parent=", 0), 0u);
-
-    EXPECT_EQ(txms->Count(), 1);
-    EXPECT_EQ(txms->ActiveTxmIndex(), 1);
     EXPECT_EQ(txms->ActiveTxm(), txm);
     EXPECT_TRUE(window->Openings.empty());
     EXPECT_TRUE(world->RegistryEvents.empty()) << "AutoConnect off: no search";
-    EXPECT_EQ(world->RegistryLog(),
-              (std::vector<std::string>{"TxmAdded(Boiler)", "TxmActivated(Boiler)"}));
+    EXPECT_EQ(world->RegistryLog(), (Strings{"TxmAdded(Boiler)", "TxmActivated(Boiler)"}));
 
     const vq::TransmitterRef second = AddSilent("Tank");
     EXPECT_EQ(second->Index(), 2);
@@ -51,16 +49,70 @@ TEST_F(Collection, SilentAddSetsEverySettingAndMakesTheTransmitterActive) {
     EXPECT_EQ(txms->ActiveTxm(), second);
 }
 
-TEST_F(Collection, SilentAddWithAutoConnectSearchesAllBaudRates) {
-    world->Bus.push_back({1, 1, "2400,n,8,1", 0, ""});
-    const vq::TransmitterRef txm =
-        txms->Add(Value(""), 1, 1, 1, "4800,n,8,1", 1, "Found", VbTrue, VbTrue);
-    ASSERT_NE(txm, nullptr);
-    EXPECT_EQ(txm->Connected(), VbTrue);
-    EXPECT_EQ(
-        world->RegistryEvents,
-        (std::vector<std::string>{"AutoConnet(4800,n,8,1)", "TimeOut()", "AutoConnet(1200,n,8,1)",
-                                  "TimeOut()", "AutoConnet(2400,n,8,1)", "TxmConnected(Found)"}));
+TEST_F(Collection, AddAbsorbsAFailingPropertyPutAndMakesTheOthers) {
+    for (const std::string& put : kPutsOfA) {
+        const std::string property = put.substr(0, put.find('='));
+        world->FailingPuts = {property};
+        txms->Clear();
+        world->RegistryCalls.clear();
+        const vq::TransmitterRef txm = AddSilent("A");
+        ASSERT_NE(txm, nullptr) << property;
+        Strings others = kPutsOfA;
+        std::erase(others, put);
+        EXPECT_EQ(Sim(txm).Log(), others) << property;
+        EXPECT_EQ(txms->ActiveTxm(), txm) << property;
+        const std::string name = property == "Name" ? "" : "A";
+        EXPECT_EQ(world->RegistryLog(),
+                  (Strings{"TxmAdded(" + name + ")", "TxmActivated(" + name + ")"}))
+            << property;
+    }
+}
+
+TEST_F(Collection, AddGoesOnPastAFailingConnectOrRegistryCall) {
+    struct Case {
+        bool connectFails;
+        std::set<Kind> failing;
+    };
+    const Case cases[] = {{true, {}},
+                          {false, {Kind::TxmAdded}},
+                          {false, {Kind::TxmActivated}},
+                          {true, {Kind::TxmAdded, Kind::TxmActivated}}};
+    for (const Case& c : cases) {
+        world->ConnectFails = c.connectFails;
+        world->FailingRegistryCalls = c.failing;
+        world->RegistryCalls.clear();
+        const int32_t count = txms->Count() + 1;
+        const std::string name = "T" + std::to_string(count);
+        const vq::TransmitterRef txm =
+            txms->Add(Value(""), 1, 1, 1, "4800,n,8,1", 1, name, VbTrue, VbTrue);
+        ASSERT_NE(txm, nullptr) << name;
+        EXPECT_EQ(Sim(txm).Log().back(), "Connect(-1)") << name;
+        EXPECT_EQ(txms->Count(), count);
+        EXPECT_EQ(txms->ActiveTxmIndex(), count) << name;
+        EXPECT_EQ(world->RegistryLog(),
+                  (Strings{"TxmAdded(" + name + ")", "TxmActivated(" + name + ")"}));
+    }
+}
+
+TEST_F(Collection, SilentAndAutoConnectAreReadBitByBit) {
+    // Not silent is any value but -1; silent and auto-connect is any pair sharing a set bit.
+    struct Case {
+        int16_t silent, autoConnect;
+        bool dialog, connects;
+    };
+    const Case cases[] = {{-1, -1, false, true}, {-1, 0, false, false}, {-1, 1, false, true},
+                          {1, 1, true, true},    {1, 2, true, false},   {2, -1, true, true},
+                          {0, -1, true, false},  {-2, 1, true, false}};
+    for (const Case& c : cases) {
+        window->Openings.clear();
+        const vq::TransmitterRef txm = txms->Add(Value(""), 1, 1, 1, "4800,n,8,1", 1, "T",
+                                                 VbBool(c.autoConnect), VbBool(c.silent));
+        ASSERT_NE(txm, nullptr);
+        const std::string which =
+            "Silent " + std::to_string(c.silent) + ", AutoConnect " + std::to_string(c.autoConnect);
+        EXPECT_EQ(window->Openings.size(), c.dialog ? 1u : 0u) << which;
+        EXPECT_EQ(Sim(txm).Log().back() == "Connect(-1)", c.connects) << which;
+    }
 }
 
 TEST_F(Collection, AddAnswersNothingForTypesWithoutADeviceServer) {
@@ -75,22 +127,16 @@ TEST_F(Collection, AddAnswersNothingForTypesWithoutADeviceServer) {
 
     // A host may install further families; their types then exist.
     txms->Servers().Add(vq::Product().CreateDeviceServer(4));
-    const vq::TransmitterRef txm = AddSilent("Vestra", 4);
-    ASSERT_NE(txm, nullptr);
-    EXPECT_EQ(txm->TypeText(), "Vestra");
+    ASSERT_NE(AddSilent("Vestra", 4), nullptr);
+    EXPECT_EQ(txms->Item(Value(1))->TypeText(), "Vestra");
 
-    // Nor can anything be added when no transmitter can be created.
     world->CannotCreateTransmitter = true;
     EXPECT_EQ(AddSilent("Never"), nullptr);
     EXPECT_EQ(txms->Count(), 1);
-}
 
-TEST_F(Collection, AddBeforeInitializeAnswersNothing) {
     vq::Txms fresh;
     EXPECT_EQ(fresh.Add(Value(""), 1, 1, 1, "4800,n,8,1", 1, "T", VbFalse, VbTrue), nullptr);
-    EXPECT_EQ(fresh.Count(), 0);
     EXPECT_EQ(fresh.Historian(), 2);
-    EXPECT_EQ(fresh.OffLine(), VbFalse);
 }
 
 TEST_F(Collection, KeysAreUniqueWithoutRegardToLetterCase) {
@@ -114,24 +160,20 @@ TEST_F(Collection, ItemFindsByPositionOrKeyAndAnswersNothingOtherwise) {
     EXPECT_EQ(txms->Item(Value(int16_t{2})), second);
     EXPECT_EQ(txms->Item(Value(2.4)), second);
     EXPECT_EQ(txms->Item(Value(1.5)), second) << "positions round half to even";
-    EXPECT_EQ(txms->Item(Value(0.5)), nullptr);
     EXPECT_EQ(txms->Item(Value("ÉGŐ")), first);
     EXPECT_EQ(txms->Item(Value("égő")), first);
     EXPECT_EQ(txms->Item(Value("1")), nullptr) << "text is always a key";
-    EXPECT_EQ(txms->Item(Value("Ego")), nullptr);
-    EXPECT_EQ(txms->Item(Value(3)), nullptr);
-    EXPECT_EQ(txms->Item(Value(-1)), nullptr);
-    EXPECT_EQ(txms->Item(Value(VbTrue)), nullptr);
-    EXPECT_EQ(txms->Item(Value()), nullptr);
-    EXPECT_EQ(txms->Item(Value::Null()), nullptr);
-    EXPECT_EQ(txms->Item(Value::Missing()), nullptr);
-    EXPECT_EQ(txms->Item(Value::Unsupported("Array")), nullptr);
-    EXPECT_EQ(txms->Item(Value(1e300)), nullptr);
+    for (const Value& none :
+         {Value(0.5), Value("Ego"), Value(3), Value(-1), Value(VbTrue), Value(), Value::Null(),
+          Value::Missing(), Value::Unsupported("Array"), Value(1e300)})
+        EXPECT_EQ(txms->Item(none), nullptr) << none.Describe();
 }
 
-TEST_F(Collection, RemoveDetachesRenumbersAndTellsTheRegistry) {
+TEST_F(Collection, RemoveDetachesRenumbersAndTellsTheRegistryTheFormerIndex) {
     for (const char* name : {"A", "B", "C", "D"}) AddSilent(name);
     const vq::TransmitterRef b = txms->Item(Value(2));
+    b->SetIndex(7);                     // the registry hears the Index, not the position
+    txms->Item(Value(1))->SetIndex(9);  // and every entry is renumbered, the first too
     auto attachment = std::make_shared<sim::Attachment>();
     bool presentWhileDetaching = false;
     attachment->OnDetach = [&] { presentWhileDetaching = txms->Item(Value(2)) == b; };
@@ -141,10 +183,10 @@ TEST_F(Collection, RemoveDetachesRenumbersAndTellsTheRegistry) {
     txms->Remove(Value(2));
     EXPECT_EQ(attachment->DetachCount, 1);
     EXPECT_TRUE(presentWhileDetaching) << "Detach runs before the entry leaves the list";
-    EXPECT_EQ(Names(), (std::vector<std::string>{"A", "C", "D"}));
-    for (int32_t i = 1; i <= 3; ++i) EXPECT_EQ(txms->Item(Value(i))->Index(), i);
+    EXPECT_EQ(Names(), (Strings{"A", "C", "D"}));
+    EXPECT_EQ(Indexes(), (std::vector<int16_t>{1, 2, 3}));
     EXPECT_EQ(txms->ActiveTxmIndex(), 1);
-    EXPECT_EQ(world->RegistryLog(), (std::vector<std::string>{"TxmRemoved(2)", "TxmActivated(A)"}));
+    EXPECT_EQ(world->RegistryLog(), (Strings{"TxmRemoved(7)", "TxmActivated(A)"}));
 
     txms->Remove(Value(3));
     txms->Remove(Value(1.0));
@@ -152,8 +194,26 @@ TEST_F(Collection, RemoveDetachesRenumbersAndTellsTheRegistry) {
     txms->Remove(Value(1));
     EXPECT_EQ(txms->Count(), 0);
     EXPECT_EQ(txms->ActiveTxmIndex(), 0);
-    EXPECT_EQ(world->RegistryLog(),
-              (std::vector<std::string>{"TxmRemoved(1)", "TxmActivated(Nothing)"}));
+    EXPECT_EQ(world->RegistryLog(), (Strings{"TxmRemoved(1)", "TxmActivated(Nothing)"}));
+}
+
+TEST_F(Collection, AFailingRegistryCallInRemoveReachesTheCallerWithTheRemovalDone) {
+    for (const Kind failing : {Kind::TxmRemoved, Kind::TxmActivated}) {
+        txms->Clear();
+        for (const char* name : {"A", "B", "C"}) AddSilent(name);
+        world->RegistryCalls.clear();
+        world->FailingRegistryCalls = {failing};
+        EXPECT_EQ(FailureCode([&] { txms->Remove(Value(2)); }), Codes::Fail);
+        world->FailingRegistryCalls.clear();
+        EXPECT_EQ(Names(), (Strings{"A", "C"}));
+        EXPECT_EQ(Indexes(), (std::vector<int16_t>{1, 2}));
+        // The active transmitter is set only after TxmRemoved succeeded.
+        const bool activated = failing == Kind::TxmActivated;
+        const Strings calls =
+            activated ? Strings{"TxmRemoved(2)", "TxmActivated(A)"} : Strings{"TxmRemoved(2)"};
+        EXPECT_EQ(world->RegistryLog(), calls);
+        EXPECT_EQ(txms->ActiveTxmIndex(), activated ? 1 : 3);
+    }
 }
 
 TEST_F(Collection, RemoveByKeyAndRemovalsThatFail) {
@@ -172,12 +232,12 @@ TEST_F(Collection, RemoveByKeyAndRemovalsThatFail) {
     auto stuck = std::make_shared<sim::Attachment>();
     stuck->FailOnDetach = true;
     Sim(txms->Item(Value("pump"))).Attach(stuck);
-    EXPECT_NE(FailureCode([&] { txms->Remove(Value("PUMP")); }), 0);
+    EXPECT_EQ(FailureCode([&] { txms->Remove(Value("PUMP")); }), Codes::Fail);
     EXPECT_EQ(txms->Count(), 2);
 
     txms->Remove(Value("TANK 1"));
-    EXPECT_EQ(Names(), (std::vector<std::string>{"Pump"}));
-    EXPECT_EQ(txms->Item(Value(1))->Index(), 1);
+    EXPECT_EQ(Names(), (Strings{"Pump"}));
+    EXPECT_EQ(Indexes(), (std::vector<int16_t>{1}));
     EXPECT_EQ(txms->Item(Value("Tank 1")), nullptr);
     ASSERT_NE(AddSilent("New tank", 1, Value("tank 1")), nullptr) << "a removed key is free";
 }
@@ -196,9 +256,8 @@ TEST_F(Collection, TheActiveIndexStaysWithinTheListAndIsAlwaysAnnounced) {
     txms->SetActiveTxmIndex(3);
     txms->SetActiveTxmIndex(0);
     EXPECT_EQ(txms->ActiveTxmIndex(), 1);
-    EXPECT_EQ(world->RegistryLog(),
-              (std::vector<std::string>{"TxmActivated(A)", "TxmActivated(C)", "TxmActivated(C)",
-                                        "TxmActivated(A)"}));
+    EXPECT_EQ(world->RegistryLog(), (Strings{"TxmActivated(A)", "TxmActivated(C)",
+                                             "TxmActivated(C)", "TxmActivated(A)"}));
 }
 
 TEST_F(Collection, ClearEmptiesTheListAndNothingElse) {
@@ -234,11 +293,8 @@ TEST_F(Collection, UntitledNamesCountOnInTheCurrentLanguage) {
 TEST_F(Collection, OffLineAndHistorianReachEveryTransmitterPresent) {
     const vq::TransmitterRef a = AddSilent("A");
     const vq::TransmitterRef b = AddSilent("B");
-    EXPECT_EQ(txms->Historian(), 2);
     txms->SetOffLine(VbTrue);
     txms->SetHistorian(5);
-    EXPECT_EQ(txms->OffLine(), VbTrue);
-    EXPECT_EQ(txms->Historian(), 5);
     for (const auto& txm : {a, b}) {
         EXPECT_EQ(Sim(txm).OffLine(), VbTrue);
         EXPECT_EQ(Sim(txm).Historian(), 5);
@@ -274,17 +330,14 @@ TEST_F(Collection, NonSilentAddLetsTheUserConfirmOrCancel) {
     EXPECT_EQ(window->Openings.size(), 3u);
     EXPECT_EQ(txms->Count(), 2);
     EXPECT_TRUE(world->RegistryCalls.empty());
-}
 
-TEST_F(Collection, EditOpensTheDialogInEditModeAndChangesNoEntry) {
-    const vq::TransmitterRef txm = AddSilent("A");
+    const vq::TransmitterRef txm = txms->Item(Value(1));
     window->Answer = VbFalse;
     EXPECT_EQ(txms->Edit(txm), VbFalse);
     window->Answer = VbTrue;
     EXPECT_EQ(txms->Edit(txm), VbTrue);
-    ASSERT_EQ(window->Openings.size(), 2u);
-    EXPECT_EQ(window->Openings[1].EditMode, VbTrue);
-    EXPECT_EQ(txms->Count(), 1);
+    EXPECT_EQ(window->Openings.back().EditMode, VbTrue);
+    EXPECT_EQ(txms->Count(), 2) << "Edit changes no entry";
 }
 
 TEST_F(Collection, DestroyingTheCollectionReleasesEverythingItHeld) {

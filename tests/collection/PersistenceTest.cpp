@@ -9,6 +9,8 @@ using vq::Value;
 using vq::VbFalse;
 using vq::VbTrue;
 using vqtest::FailureCode;
+using Strings = std::vector<std::string>;
+using vq::VbBool;
 
 namespace {
 
@@ -24,6 +26,12 @@ class Persistence : public vqtest::CollectionFixture {
                const std::string& section = "TxmConfiguration") {
         ASSERT_EQ(world->Service()->WriteSetting(File(), section, key, value), VbTrue);
     }
+    /// The values of TXM1 to TXMn, "<none>" for a missing key.
+    Strings Stored(int n) {
+        Strings values;
+        for (int i = 1; i <= n; ++i) values.push_back(Read("TXM" + std::to_string(i)));
+        return values;
+    }
     std::string FileText() const {
         std::ifstream in(File(), std::ios::binary);
         std::stringstream text;
@@ -37,25 +45,17 @@ TEST_F(Persistence, SavedTransmittersComeBackWithEverySetting) {
     txms->Add(Value("Key"), 3, -12, 9, "1200,n,8,1", 2, "Kazán ház", VbFalse, VbTrue);
     txms->Add(Value(""), 2, 68, 8, "2400,e,7,2", 1, "", VbFalse, VbTrue);
     ASSERT_EQ(txms->Save(File(), "TxmConfiguration", Value(-1)), VbTrue);
-    EXPECT_EQ(Read("TXM1"), "Untitled1|1|1|1|4800,n,8,1|1|");
-    EXPECT_EQ(Read("TXM2"), "Kazán ház|-12|3|9|1200,n,8,1|2|");
-    EXPECT_EQ(Read("TXM3"), "|68|2|8|2400,e,7,2|1|");
-    EXPECT_EQ(Read("TXM4"), "<none>");
+    EXPECT_EQ(Stored(4),
+              (Strings{"Untitled1|1|1|1|4800,n,8,1|1|", "Kazán ház|-12|3|9|1200,n,8,1|2|",
+                       "|68|2|8|2400,e,7,2|1|", "<none>"}));
 
     vq::Txms loaded;
     ASSERT_EQ(loaded.Initialize(Folder(), host, history), 3);
     EXPECT_EQ(loaded.Load(File(), "TxmConfiguration"), 0);
     ASSERT_EQ(loaded.Count(), 3);
     for (int32_t i = 1; i <= 3; ++i) {
-        const vq::TransmitterRef a = txms->Item(Value(i));
-        const vq::TransmitterRef b = loaded.Item(Value(i));
-        EXPECT_EQ(b->Name(), a->Name());
-        EXPECT_EQ(b->Address(), a->Address());
-        EXPECT_EQ(b->TxmType(), a->TxmType());
-        EXPECT_EQ(b->ComPort(), a->ComPort());
-        EXPECT_EQ(b->ComSettings(), a->ComSettings());
-        EXPECT_EQ(b->Protocol(), a->Protocol());
-        EXPECT_EQ(b->Index(), i);
+        EXPECT_EQ(Settings(loaded.Item(Value(i))), Settings(txms->Item(Value(i))));
+        EXPECT_EQ(loaded.Item(Value(i))->Index(), i);
     }
     EXPECT_EQ(loaded.Item(Value("Key")), nullptr) << "keys are not stored";
     EXPECT_EQ(loaded.ActiveTxmIndex(), 3) << "the last one loaded is active";
@@ -106,11 +106,21 @@ TEST_F(Persistence, SavingOnePositionWritesOnlyItsKey) {
     EXPECT_EQ(FileText(), before);
 }
 
-TEST_F(Persistence, AFailedWriteIsReportedAndTheOthersStillHappen) {
-    for (const char* name : {"A", "B"}) AddSilent(name);
-    const std::string unwritable = (folder.Path() / "missing" / "x.txm").string();
-    EXPECT_EQ(txms->Save(unwritable, "TxmConfiguration", Value(1)), VbFalse);
-    EXPECT_EQ(txms->Save(File(), "TxmConfiguration", Value(-1)), VbTrue);
+TEST_F(Persistence, SaveCombinesEveryWriteAndGoesOnAfterARefusedOne) {
+    for (const char* name : {"A", "B", "C", "D"}) AddSilent(name);
+    world->WriteOutcomes = {{"TXM2", sim::Outcome::Refuse}};
+    EXPECT_EQ(txms->Save(File(), "TxmConfiguration", Value(-1)), VbFalse);
+    EXPECT_EQ(Stored(4), (Strings{"A|1|1|1|4800,n,8,1|1|", "<none>", "C|1|1|1|4800,n,8,1|1|",
+                                  "D|1|1|1|4800,n,8,1|1|"}));
+    EXPECT_EQ(txms->Save(File(), "TxmConfiguration", Value(2)), VbFalse);
+    EXPECT_EQ(txms->Save(File(), "TxmConfiguration", Value(3)), VbTrue);
+
+    // A write that fails outright ends the save; the keys written before it stay written.
+    world->WriteOutcomes = {{"TXM3", sim::Outcome::Fail}};
+    EXPECT_EQ(FailureCode([&] { txms->Save(File(), "TxmConfiguration", Value(-1)); }),
+              vq::Codes::PathFileAccess);
+    EXPECT_EQ(Stored(4),
+              (Strings{"A|1|1|1|4800,n,8,1|1|", "B|1|1|1|4800,n,8,1|1|", "<none>", "<none>"}));
 }
 
 TEST_F(Persistence, LoadingAppendsAndStopsAtTheFirstMissingKey) {
@@ -120,7 +130,7 @@ TEST_F(Persistence, LoadingAppendsAndStopsAtTheFirstMissingKey) {
     AddSilent("Present 1");
     AddSilent("Present 2");
     EXPECT_EQ(txms->Load(File(), "TxmConfiguration", Value(-1), VbFalse), 0);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"Present 1", "Present 2", "One", "Two"}));
+    EXPECT_EQ(Names(), (Strings{"Present 1", "Present 2", "One", "Two"}));
     EXPECT_EQ(txms->Item(Value(4))->Index(), 4);
     EXPECT_EQ(txms->ActiveTxmIndex(), 4);
 
@@ -132,25 +142,31 @@ TEST_F(Persistence, LoadingAppendsAndStopsAtTheFirstMissingKey) {
     EXPECT_EQ(txms->Count(), 4);
 }
 
-TEST_F(Persistence, LoadingCanConnectAndCountsTheTransmittersFound) {
+TEST_F(Persistence, LoadingConnectsForAnyNonZeroAutoConnectAndCountsWhatAnswered) {
     world->Bus.push_back({2, 5, "4800,n,8,1", 0, "TT-5"});
     world->Bus.push_back({3, 7, "1200,n,8,1", 0, "TT-7"});
     Write("TXM1", "Found|5|1|2|4800,n,8,1|1|");
     Write("TXM2", "Wrong rate|7|1|3|4800,n,8,1|1|");
     Write("TXM3", "Absent|9|2|1|4800,n,8,1|1|");
-    EXPECT_EQ(txms->Load(File(), "TxmConfiguration", Value(), VbTrue), 1);
-    EXPECT_EQ(txms->Item(Value(1))->Connected(), VbTrue);
-    EXPECT_EQ(txms->Item(Value(2))->Connected(), VbFalse) << "no search at other rates";
-    int attempts = 0;
-    for (const std::string& event : world->RegistryEvents)
-        attempts += event.rfind("AutoConnet", 0) == 0;
-    EXPECT_EQ(attempts, 3);
+    for (const int16_t autoConnect : {-1, 1, 256, 0}) {
+        txms->Clear();
+        world->RegistryEvents.clear();
+        const bool connects = autoConnect != 0;
+        EXPECT_EQ(txms->Load(File(), "TxmConfiguration", Value(), VbBool(autoConnect)),
+                  connects ? 1 : 0)
+            << autoConnect;
+        EXPECT_EQ(txms->Count(), 3);
+        EXPECT_EQ(txms->Item(Value(1))->Connected(), VbBool::From(connects));
+        EXPECT_EQ(txms->Item(Value(2))->Connected(), VbFalse) << "no search at other rates";
+        EXPECT_EQ(world->RegistryEvents.size(), connects ? 6u : 0u) << "one attempt each";
+    }
 
+    // A failing Connect ends the load; the transmitter it failed on stays in the list.
     txms->Clear();
-    world->RegistryEvents.clear();
-    EXPECT_EQ(txms->Load(File(), "TxmConfiguration", Value(), VbFalse), 0);
-    EXPECT_EQ(txms->Count(), 3);
-    EXPECT_TRUE(world->RegistryEvents.empty());
+    world->ConnectFails = true;
+    EXPECT_EQ(FailureCode([&] { txms->Load(File(), "TxmConfiguration", Value(), VbTrue); }),
+              vq::Codes::Fail);
+    EXPECT_EQ(Names(), (Strings{"Found"}));
 }
 
 TEST_F(Persistence, BadEntriesFailClearlyAndKeepWhatWasLoaded) {
@@ -168,7 +184,7 @@ TEST_F(Persistence, BadEntriesFailClearlyAndKeepWhatWasLoaded) {
     const std::string shortFields = loadFailure("Short");
     EXPECT_NE(shortFields.find("TXM3"), std::string::npos) << shortFields;
     EXPECT_NE(shortFields.find("Short|1|1|"), std::string::npos) << shortFields;
-    EXPECT_EQ(Names(), (std::vector<std::string>{"Good"})) << "an entry without server is skipped";
+    EXPECT_EQ(Names(), (Strings{"Good"})) << "an entry without server is skipped";
 
     Write("TXM1", "Bad|x1|1|1|4800,n,8,1|1|", "Letters");
     const std::string letters = loadFailure("Letters");

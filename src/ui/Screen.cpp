@@ -1,32 +1,22 @@
 #include "Screen.h"
 
+#include "support/ThreadContext.h"
+
 namespace vq::ui {
 
-namespace {
-struct PointerState {
-    int16_t Pointer = MousePointers::Default;
-    Signal<int16_t> Changed;
-};
-
-PointerState& ThisThreadPointer() {
-    thread_local PointerState state;
-    return state;
-}
-}  // namespace
-
 int16_t Screen::MousePointer() {
-    return ThisThreadPointer().Pointer;
+    return ThisThread().MousePointer.Pointer;
 }
 
 void Screen::SetMousePointer(int16_t pointer) {
-    PointerState& state = ThisThreadPointer();
+    MousePointerState& state = ThisThread().MousePointer;
     if (state.Pointer == pointer) return;
     state.Pointer = pointer;
     state.Changed.Raise(pointer);
 }
 
 Signal<int16_t>& Screen::OnMousePointerChanged() {
-    return ThisThreadPointer().Changed;
+    return ThisThread().MousePointer.Changed;
 }
 
 }  // namespace vq::ui

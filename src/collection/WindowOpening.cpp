@@ -3,6 +3,7 @@
 #include "dialog/frmNewTxm.h"
 #include "support/Failure.h"
 #include "support/ThreadContext.h"
+#include "ui/WindowContext.h"
 #include "ui/WindowHost.h"
 
 namespace vq {
@@ -25,7 +26,7 @@ VbBool ShowTxmDialog(const TransmitterRef& txm, TransmitterCollection* txms, VbB
     if (WindowOpener* opener = ThisThread().Opener.get())
         return opener->ShowTxmDialog(txm, txms, editMode);
 
-    frmNewTxm dialog;
+    frmNewTxm dialog(ui::WindowContext::OfThisThread());
     if (!dialog.Install(txm, txms, editMode).IsNonZero()) return VbFalse;
     ui::CurrentWindowHost().ShowModal(dialog.Form());
     const VbBool result = dialog.RetVal();

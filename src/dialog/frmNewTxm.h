@@ -1,7 +1,8 @@
 #pragma once
-// The add/edit transmitter dialog, as a presenter over its form model. The opener installs a
-// transmitter and its collection, shows the form modally, reads RetVal, sets CloseMe and
-// unloads the form.
+// The add/edit transmitter dialog, as a presenter over its form model. The opener makes it
+// with a WindowContext (the host product, the shared service, the texts and the screen, which
+// are all the dialog reaches besides what it is installed with), installs a transmitter and
+// its collection, shows the form modally, reads RetVal, sets CloseMe and unloads the form.
 //
 // The dialog never edits the given transmitter while the user works: at load it copies it
 // into a working transmitter, every choice edits that copy, and only OK writes the copy back
@@ -23,12 +24,13 @@
 #include "support/VbBool.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
+#include "ui/WindowContext.h"
 
 namespace vq {
 
 class frmNewTxm {
   public:
-    frmNewTxm();
+    explicit frmNewTxm(ui::WindowContext context);
     frmNewTxm(const frmNewTxm&) = delete;
     frmNewTxm& operator=(const frmNewTxm&) = delete;
 
@@ -111,6 +113,8 @@ class frmNewTxm {
     void AppendHistory(const std::string& text);
 
     // Helpers.
+    /// A text of the string table in the language of the dialog's shared service.
+    std::string GetText(int16_t id) const { return m_Context.GetText(id); }
     /// The working transmitter; throws Failure when it could not be made.
     const TransmitterRef& WorkTxm() const;
     TransmitterCollection& Txms() const;
@@ -124,6 +128,8 @@ class frmNewTxm {
     /// Runs one step of a handler; a failure is kept for the report and the handler goes on.
     void Attempt(const std::function<void()>& step);
     void ReportFailure();
+
+    ui::WindowContext m_Context;
 
     // The window and its controls, in the order of the tab table; the form outlives them.
     ui::Form m_Form;

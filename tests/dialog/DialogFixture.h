@@ -11,6 +11,7 @@
 
 #include "collection/Txms.h"
 #include "collection/WindowOpening.h"
+#include "dialog/frmNewTxm.h"
 #include "sim/Sim.h"
 #include "ui/Screen.h"
 #include "ui/ScriptedHost.h"

@@ -192,13 +192,41 @@ TEST_F(DialogLoad, ValuesOutsideTheirListsSelectNothing) {
 TEST_F(DialogLoad, ThePointerShowsTheLoadAsBusy) {
     auto txm = Silent(1, 5, 2, "4800,n,8,1", 1, "Boiler");
     std::vector<int16_t> pointers;
-    auto token = vq::ui::Screen::OnMousePointerChanged().Connect(
+    const vq::ui::Screen screen = vq::ui::Screen::OfThisThread();
+    auto token = screen.OnMousePointerChanged().Connect(
         [&](int16_t pointer) { pointers.push_back(pointer); });
-    Edit(txm, [](User& user) {
-        EXPECT_EQ(vq::ui::Screen::MousePointer(), 0);
+    Edit(txm, [&](User& user) {
+        EXPECT_EQ(screen.MousePointer(), 0);
         Cancel(user);
     });
     EXPECT_EQ(pointers, (std::vector<int16_t>{13, 0}));
+}
+
+TEST_F(DialogLoad, TheDialogWorksWithWhatItsOpenerHandsIt) {
+    auto txm = Silent(4, 5, 2, "4800,n,8,1", 1, "Vestra");
+    vq::MousePointerState pointer;
+    std::vector<int16_t> pointers;
+    auto token = pointer.Changed.Connect([&](int16_t p) { pointers.push_back(p); });
+    m_World->Language().SetLanguageIndex(2);
+    vq::frmNewTxm dialog(vq::ui::WindowContext(std::make_shared<sim::Factory>(m_World),
+                                               m_World->Service(), vq::ui::Screen(pointer)));
+    vq::ScopedProduct nothingOnTheThread(nullptr);
+    ASSERT_EQ(dialog.Install(txm, &m_Txms, VbTrue), VbTrue);
+    m_Windows->Then([](User& user) {
+        EXPECT_EQ(user.Window().Caption(), "Távadó tulajdonságai");
+        EXPECT_EQ(List(user, "cmbType").ListCount(), 6);
+        EXPECT_EQ(List(user, "cmbVersion").Text(), "VX1");
+        user.Click("chkTag");
+        Confirm(user);
+    });
+    m_Windows->ShowModal(dialog.Form());
+    dialog.SetCloseMe(VbTrue);
+    EXPECT_TRUE(dialog.Form().Unload());
+    EXPECT_EQ(dialog.RetVal(), VbTrue);
+    EXPECT_EQ(txm->Version(), "VX1");
+    EXPECT_EQ(pointers, (std::vector<int16_t>{13, 0}));
+    EXPECT_EQ(Setting("AutoName"), "1");
+    EXPECT_TRUE(m_World->Messages.empty());
 }
 
 TEST_F(DialogLoad, TabWalksTheControlsInTheTableOrder) {

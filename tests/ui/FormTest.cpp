@@ -129,16 +129,6 @@ TEST_F(FocusTest, AFocusHandlerMayMoveTheFocusOn) {
     EXPECT_EQ(events, (std::vector<std::string>{"-txtAddress", "+chkTag"}));
 }
 
-TEST(MousePointer, ChangesAreSignalledOnce) {
-    std::vector<int16_t> seen;
-    auto token = Screen::OnMousePointerChanged().Connect([&](int16_t p) { seen.push_back(p); });
-    Screen::SetMousePointer(MousePointers::ArrowHourglass);
-    Screen::SetMousePointer(MousePointers::ArrowHourglass);
-    EXPECT_EQ(Screen::MousePointer(), 13);
-    Screen::SetMousePointer(MousePointers::Default);
-    EXPECT_EQ(seen, (std::vector<int16_t>{13, 0}));
-}
-
 TEST(WindowHostSlot, IsPerThreadAndRestoredByTheScope) {
     struct CountingHost : WindowHost {
         int Shows = 0;

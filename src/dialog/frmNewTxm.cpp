@@ -109,8 +109,9 @@ void frmNewTxm::WireControls() {
 
 VbBool frmNewTxm::Install(const TransmitterRef& Txm, TransmitterCollection* Txms, VbBool EditMode) {
     if (!Txm || Txms == nullptr) return VbFalse;
+    CollectionRef counted = Txms->Counted();
     m_Txm = Txm;
-    m_Txms = Txms;
+    m_Txms = std::move(counted);
     m_EditMode = EditMode;
     return VbTrue;
 }
@@ -159,12 +160,16 @@ const TransmitterRef& frmNewTxm::WorkTxm() const {
 }
 
 TransmitterCollection& frmNewTxm::Txms() const {
-    if (m_Txms == nullptr) throw Missing("The dialog has not been given a transmitter collection");
+    if (!m_Txms) throw Missing("The dialog has not been given a transmitter collection");
     return *m_Txms;
 }
 
 void frmNewTxm::SelectEntry(ui::DropDownList& list, int32_t index) {
     if (index >= 0 && index < list.ListCount()) list.SetListIndex(index);
+}
+
+void frmNewTxm::SelectEntryOrNone(ui::DropDownList& list, int32_t index) {
+    list.SetListIndex(index >= 0 && index < list.ListCount() ? index : -1);
 }
 
 // ---- Load
@@ -315,10 +320,10 @@ void frmNewTxm::ShowWorkTxm() {
     SelectEntry(cmbType, work->TxmType() - 1);
 
     const std::string version = work->Version();
-    const std::string wanted = FoldKey(version);
+    const std::string wanted = UpperCase(version);
     int32_t match = -1;
     for (int32_t i = 0; i < cmbVersion.ListCount() && match < 0; ++i) {
-        if (FoldKey(cmbVersion.List(i)) == wanted) match = i;
+        if (UpperCase(cmbVersion.List(i)) == wanted) match = i;
     }
     if (match < 0 && !version.empty()) {
         cmbVersion.AddItem(version);
@@ -410,7 +415,9 @@ void frmNewTxm::cmbPort_Click() {
     } else {
         m_Context.Service().ShowMessage(GetText(222) + "\r\nCOM" + std::to_string(port), 0, 48,
                                         m_Form.Caption(), nullptr);
-        WhileLoading([&] { SelectEntry(cmbPort, WorkTxm()->ComPort() - 1); });
+        // Back to the stored port; a stored port without an entry shows none rather than the
+        // refused one.
+        WhileLoading([&] { SelectEntryOrNone(cmbPort, WorkTxm()->ComPort() - 1); });
     }
     UpdateOkCaption();
 }

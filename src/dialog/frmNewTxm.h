@@ -34,9 +34,9 @@ class frmNewTxm {
     frmNewTxm(const frmNewTxm&) = delete;
     frmNewTxm& operator=(const frmNewTxm&) = delete;
 
-    /// Keeps the transmitter, the collection and the edit flag (-1 = edit mode, anything
-    /// else = add mode) for the load. Returns false, and keeps nothing, when the transmitter
-    /// or the collection is missing.
+    /// Keeps the transmitter, a counted reference to the collection and the edit flag (-1 =
+    /// edit mode, anything else = add mode) for the load. Returns false, and keeps nothing,
+    /// when the transmitter or the collection is missing.
     VbBool Install(const TransmitterRef& Txm, TransmitterCollection* Txms,
                    VbBool EditMode = VbFalse);
     /// True after OK, false after Cancel or a title-bar close.
@@ -120,6 +120,8 @@ class frmNewTxm {
     TransmitterCollection& Txms() const;
     /// Selects a list entry; a position outside the list leaves the list as it is.
     static void SelectEntry(ui::DropDownList& list, int32_t index);
+    /// Selects a list entry; a position outside the list selects none.
+    static void SelectEntryOrNone(ui::DropDownList& list, int32_t index);
     /// Runs a step with the choice handlers silenced.
     void WhileLoading(const std::function<void()>& step);
     /// Runs a handler of the user's or of the load; the first failure inside it (including
@@ -151,7 +153,7 @@ class frmNewTxm {
 
     // State.
     TransmitterRef m_Txm;
-    TransmitterCollection* m_Txms = nullptr;
+    CollectionRef m_Txms;
     TransmitterRef m_WorkTxm;
     VbBool m_Loading = VbFalse;
     VbBool m_RetVal = VbFalse;

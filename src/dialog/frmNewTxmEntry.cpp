@@ -146,7 +146,7 @@ void frmNewTxm::Form_Unload(int16_t& Cancel) {
     service.WriteSetting(service.SettingsFilePath(), kSection, "AutoSearch",
                          std::to_string(chkAllBaudRate.Value()));
     m_Txm.reset();
-    m_Txms = nullptr;
+    m_Txms.reset();
     m_WorkTxm.reset();
     TransmitterEvents.Reset();
     LanguageEvents.Reset();

@@ -45,6 +45,11 @@ struct ThreadContext {
     /// Shows the forms modally: the scripted host natively, the Win32 binder on Windows.
     std::shared_ptr<ui::WindowHost> WindowHost;
     MousePointerState MousePointer;
+
+    /// Counts the untitled-name counter up by one and returns it. The counter is a 32-bit
+    /// number: at 2^31 - 1 it cannot go on, and the call throws the overflow Failure and keeps
+    /// the counter where it was.
+    int32_t NextUntitledNumber();
 };
 
 /// This thread's context.

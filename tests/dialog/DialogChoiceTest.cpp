@@ -100,6 +100,21 @@ TEST_F(DialogChoice, AHeldPortIsRefusedWithAWarningAndThePreviousPortReturns) {
     EXPECT_EQ(warning.Title, "Transmitter properties");
 }
 
+TEST_F(DialogChoice, ARefusedPortLeavesNoPortSelectedWhenTheStoredOneHasNoEntry) {
+    m_World->HeldPorts.insert(4);
+    for (int16_t stored : {int16_t{0}, int16_t{12}}) {
+        SCOPED_TRACE("stored port " + std::to_string(stored));
+        auto txm = Silent(1, 5, stored, "4800,n,8,1", 1, "Far");
+        Edit(txm, [](User& user) {
+            user.Choose("cmbPort", "COM4");
+            EXPECT_EQ(List(user, "cmbPort").ListIndex(), -1) << "not the refused COM4";
+            Confirm(user);
+        });
+        EXPECT_EQ(txm->ComPort(), stored);
+    }
+    EXPECT_EQ(m_World->Messages.size(), 2u);
+}
+
 TEST_F(DialogChoice, HartPortsAreProbedThroughTheErrorValue) {
     auto txm = Silent(3, 5, 1, "1200,n,8,1", 1, "Tank");
     m_World->HeldPorts.insert(5);

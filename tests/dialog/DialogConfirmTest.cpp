@@ -37,7 +37,7 @@ TEST_F(DialogConfirm, OkWritesTheSettingsAndShowsEachAttemptWhileConnecting) {
                                 "ComSettings=4800,n,8,1", "Protocol=1", "Name=Boiler",
                                 "Version=V1.00", "Connected=0", "Connect(-1)"}));
     EXPECT_EQ(txm->Connected(), VbTrue);
-    EXPECT_EQ(m_Txms.Count(), 1) << "Edit neither adds nor removes";
+    EXPECT_EQ(m_Txms->Count(), 1) << "Edit neither adds nor removes";
     EXPECT_EQ(Setting("AutoSearch"), "1");
 }
 
@@ -170,27 +170,28 @@ TEST_F(DialogConfirm, OnlyTypeFourReadsATag) {
 }
 
 TEST_F(DialogConfirm, AddOpensTheDialogBeforeAppending) {
-    const std::string name = m_Txms.GetNextTxmName();
+    const std::string name = m_Txms->GetNextTxmName();
     m_Windows->Then([](User& user) {
         EXPECT_EQ(user.Window().Caption(), "Add new transmitter");
         EXPECT_EQ(Box(user, "txtName").Text(), "Untitled1");
         Cancel(user);
     });
-    EXPECT_EQ(m_Txms.Add(Value(""), 1, 1, 1, "4800,n,8,1", 1, name, VbFalse), nullptr);
-    EXPECT_EQ(m_Txms.Count(), 0);
+    EXPECT_EQ(m_Txms->Add(Value(""), 1, 1, 1, "4800,n,8,1", 1, name, VbFalse), nullptr);
+    EXPECT_EQ(m_Txms->Count(), 0);
 
     m_Windows->Then([](User& user) {
         user.Type("Boiler");
         user.Choose("cmbType", "Quorra");
         Confirm(user);
     });
-    vq::TransmitterRef added = m_Txms.Add(Value("boiler"), 1, 1, 1, "4800,n,8,1", 1, name, VbFalse);
+    vq::TransmitterRef added =
+        m_Txms->Add(Value("boiler"), 1, 1, 1, "4800,n,8,1", 1, name, VbFalse);
     ASSERT_NE(added, nullptr);
-    EXPECT_EQ(m_Txms.Count(), 1);
+    EXPECT_EQ(m_Txms->Count(), 1);
     EXPECT_EQ(added->Name(), "Boiler");
     EXPECT_EQ(added->TxmType(), 3);
     EXPECT_EQ(added->ComSettings(), "1200,n,8,1");
-    EXPECT_EQ(m_Txms.ActiveTxm(), added);
+    EXPECT_EQ(m_Txms->ActiveTxm(), added);
     EXPECT_EQ(m_World->RegistryLog().back(), "TxmActivated(Boiler)");
     EXPECT_EQ(m_Windows->Pending(), 0u);
 }

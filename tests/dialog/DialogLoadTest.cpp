@@ -90,9 +90,9 @@ TEST_F(DialogLoad, CaptionsFollowTheLanguageWithEnglishForMissingTexts) {
             EXPECT_EQ(List(user, "cmbPort").List(0), "COM1");
             Cancel(user);
         });
-        EXPECT_EQ(m_Txms.Add(Value(""), 1, 1, 1, "4800,n,8,1", 1, "New", VbFalse), nullptr);
+        EXPECT_EQ(m_Txms->Add(Value(""), 1, 1, 1, "4800,n,8,1", 1, "New", VbFalse), nullptr);
     }
-    EXPECT_EQ(m_Txms.Count(), 0);
+    EXPECT_EQ(m_Txms->Count(), 0);
 }
 
 TEST_F(DialogLoad, OnlyEditModeMinusOneCountsAsEditMode) {
@@ -105,7 +105,7 @@ TEST_F(DialogLoad, OnlyEditModeMinusOneCountsAsEditMode) {
             EXPECT_EQ(Caption(user, "cmdOK"), edit ? "OK" : "&Add");
             Cancel(user);
         });
-        vq::ShowTxmDialog(txm, &m_Txms, VbBool(mode));
+        vq::ShowTxmDialog(txm, m_Txms.get(), VbBool(mode));
     }
 }
 
@@ -115,7 +115,10 @@ TEST_F(DialogLoad, VersionsMatchWithoutRegardToCaseOrAreAppended) {
         int32_t selected;
         std::string kept;
     };
-    for (const Case& c : {Case{"", 0, "V1.00"}, Case{"v2.00", 2, "V2.00"}, Case{"X9", 3, "X9"}}) {
+    // Both texts are put in upper case: the dotless i and the final sigma match I and Σ.
+    m_World->Family(1).Versions = {"V1.00", "V1.10", "V2.00", "VI-Σ"};
+    for (const Case& c : {Case{"", 0, "V1.00"}, Case{"v2.00", 2, "V2.00"}, Case{"vı-ς", 3, "VI-Σ"},
+                          Case{"X9", 4, "X9"}}) {
         SCOPED_TRACE("version \"" + c.stored + "\"");
         auto txm = Silent(1, 5, 2, "4800,n,8,1", 1, "Boiler", c.stored);
         Edit(txm, [&](User& user) {
@@ -176,7 +179,7 @@ TEST_F(DialogLoad, ValuesOutsideTheirListsSelectNothing) {
 
     // Type 7 has no rule: the address box and the settings list are left as they are.
     auto seventh = vq::Product().CreateTransmitter();
-    seventh->SetServer(m_Txms.Servers().At(1));
+    seventh->SetServer(m_Txms->Servers().At(1));
     seventh->SetTxmType(7);
     seventh->SetAddress(33);
     Edit(seventh, [](User& user) {
@@ -211,7 +214,7 @@ TEST_F(DialogLoad, TheDialogWorksWithWhatItsOpenerHandsIt) {
     vq::frmNewTxm dialog(vq::ui::WindowContext(std::make_shared<sim::Factory>(m_World),
                                                m_World->Service(), vq::ui::Screen(pointer)));
     vq::ScopedProduct nothingOnTheThread(nullptr);
-    ASSERT_EQ(dialog.Install(txm, &m_Txms, VbTrue), VbTrue);
+    ASSERT_EQ(dialog.Install(txm, m_Txms.get(), VbTrue), VbTrue);
     m_Windows->Then([](User& user) {
         EXPECT_EQ(user.Window().Caption(), "Távadó tulajdonságai");
         EXPECT_EQ(List(user, "cmbType").ListCount(), 6);
@@ -227,6 +230,21 @@ TEST_F(DialogLoad, TheDialogWorksWithWhatItsOpenerHandsIt) {
     EXPECT_EQ(pointers, (std::vector<int16_t>{13, 0}));
     EXPECT_EQ(Setting("AutoName"), "1");
     EXPECT_TRUE(m_World->Messages.empty());
+}
+
+TEST_F(DialogLoad, TheDialogKeepsItsCollectionUntilTheFinalUnload) {
+    auto txm = Silent(1, 5, 2, "4800,n,8,1", 1, "Boiler");
+    const std::weak_ptr<vq::Txms> collection = m_Txms;
+    vq::Txms* const opened = m_Txms.get();
+    m_Windows->Then([&](User& user) {
+        m_Txms.reset();  // everyone else lets the collection go while the dialog is open
+        EXPECT_FALSE(collection.expired());
+        user.Choose("cmbType", "Pellix");  // the dialog reads the collection's device servers
+        Confirm(user);
+    });
+    EXPECT_EQ(vq::ShowTxmDialog(txm, opened, VbTrue), VbTrue);
+    EXPECT_TRUE(collection.expired()) << "released by the final unload";
+    EXPECT_EQ(txm->TxmType(), 2);
 }
 
 TEST_F(DialogLoad, TabWalksTheControlsInTheTableOrder) {
@@ -316,7 +334,7 @@ TEST_F(DialogLoad, StoredCheckBoxValuesAreReadThroughTheIntegerConversion) {
 }
 
 TEST_F(DialogLoad, AMissingTransmitterOrCollectionShowsNothing) {
-    EXPECT_EQ(m_Txms.Edit(nullptr), VbFalse);
+    EXPECT_EQ(m_Txms->Edit(nullptr), VbFalse);
     auto txm = Silent(1, 5, 2, "4800,n,8,1", 1, "Boiler");
     EXPECT_EQ(vq::ShowTxmDialog(txm, nullptr, VbTrue), VbFalse);
     EXPECT_TRUE(m_Windows->Shown().empty());

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 using vq::Failure;
@@ -79,6 +80,22 @@ TEST(OrderedCollection, RemovedKeysCanBeUsedAgain) {
     EXPECT_EQ(list.Count(), 0);
     list.Add(4, "pump");
     EXPECT_EQ(*list.Find("PUMP"), 4);
+}
+
+TEST(KeyFold, UpperCaseUndoesFoldingExceptForLettersWithoutAPair) {
+    const std::set<char32_t> foldedElsewhere = {0x130};  // İ folds to i, whose capital is I
+    const std::set<char32_t> upperOnly = {0x131, 0x17F, 0xB5, 0x3C2};  // ı ſ µ ς
+    for (char32_t c = 0; c < 0x500; ++c) {
+        const char32_t lower = vq::FoldCodePoint(c);
+        if (lower != c && foldedElsewhere.count(c) == 0) {
+            EXPECT_EQ(vq::UpperCodePoint(lower), c) << "U+" << std::hex << uint32_t(c);
+        }
+        const char32_t upper = vq::UpperCodePoint(c);
+        if (upper != c && upperOnly.count(c) == 0) {
+            EXPECT_EQ(vq::FoldCodePoint(upper), c) << "U+" << std::hex << uint32_t(c);
+        }
+    }
+    EXPECT_EQ(vq::UpperCase("straße ı ς ÿ"), "STRAßE I Σ Ÿ");
 }
 
 TEST(KeyFold, LeavesBytesThatAreNotUtf8Alone) {

@@ -50,6 +50,42 @@ TEST_F(DialogChoice, ChoosingATypeRefillsTheListsAndSetsItsValues) {
     EXPECT_TRUE(m_World->Messages.empty());
 }
 
+TEST_F(DialogChoice, ATypeSetsProtocolOneAndATypeWithoutRulesChangesNoSetting) {
+    m_Txms->Servers().Add(vq::Product().CreateDeviceServer(1));  // type 7, without rules
+    auto txm = Silent(1, 12, 2, "4800,n,8,1", 2, "Boiler");
+    Edit(txm, [&](User& user) {
+        const auto work = WorkingCopy(txm);
+        user.Choose("cmbType", "Vestra");
+        EXPECT_EQ(work->Protocol(), 1) << "from protocol 2, which Vestra has as well";
+        EXPECT_EQ(List(user, "cmbProtocol").ListIndex(), 0);
+        user.Choose("cmbSettings", "2400,n,8,1");
+        user.Choose("cmbProtocol", "Vestra Fast");
+        user.Choose("cmbType", "Orbel");
+        EXPECT_EQ(Box(user, "txtAddress").Text(), "12") << "ranges apply at commit only";
+        user.Choose("cmbType", "Vestra");
+        user.Choose("cmbSettings", "2400,n,8,1");
+        user.Choose("cmbProtocol", "Vestra Fast");
+
+        user.Choose("cmbType", 6);
+        EXPECT_EQ(work->ComSettings(), "2400,n,8,1");
+        EXPECT_EQ(work->Protocol(), 3);
+        EXPECT_EQ(List(user, "cmbSettings").Items().size(), 3u) << "the list stays as it was";
+        EXPECT_TRUE(Check(user, "chkTag").Enabled()) << "left as Vestra had it";
+        EXPECT_FALSE(Button(user, "cmdQuennetConnect").Enabled());
+        user.Focus("txtAddress");
+        user.Type("5");
+        user.PressEnter();
+        EXPECT_EQ(work->Address(), 12) << "no address is accepted";
+        EXPECT_EQ(Box(user, "txtAddress").Text(), "5") << "and the box is left as typed";
+        user.Choose("cmbType", "Zandor");
+        user.Choose("cmbType", 6);
+        EXPECT_FALSE(Check(user, "chkTag").Enabled()) << "left as Zandor had it";
+        Confirm(user);
+    });
+    EXPECT_EQ(txm->TxmType(), 7);
+    EXPECT_EQ(txm->Address(), 12);
+}
+
 TEST_F(DialogChoice, SettingsChoiceIsWrittenBack) {
     auto txm = Silent(4, 5, 2, "4800,n,8,1", 3, "Vestra", "VX2");
     Edit(txm, [](User& user) {
@@ -163,9 +199,6 @@ TEST_F(DialogChoice, ALanguageChangeRecaptionsButKeepsThePortEntries) {
         EXPECT_EQ(Caption(user, "cmdQuennetConnect"), "A&utoConnect");
         Cancel(user);
     });
-    // The closed dialog no longer listens.
-    m_World->Language().SetLanguageIndex(5);
-    m_World->Registry().RaiseTimeOut();
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // OK with the connection history, the tag as name, Cancel, the title-bar close, the settings
 // the dialog keeps between uses, and Add opening the dialog.
 
+#include <algorithm>
 #include <functional>
 
 #include "DialogFixture.h"
@@ -59,6 +60,38 @@ TEST_F(DialogConfirm, AnInstrumentThatDoesNotAnswerStillConfirmsTheSettings) {
     EXPECT_EQ(txm->ComPort(), 3);
     EXPECT_EQ(txm->Connected(), VbFalse);
     EXPECT_EQ(LogOf(txm).back(), "Connect(0)");
+}
+
+TEST_F(DialogConfirm, OkStartsTheHistoryAgainWithTheDescriptionOfCode7) {
+    auto txm = Silent(1, 5, 2, "4800,n,8,1", 1, "Boiler");
+    std::shared_ptr<sim::Transmitter> work;
+    std::string shown;
+    Edit(txm, [&](User& user) {
+        m_World->Registry().RaiseTimeOut();  // another search reaches the box first
+        EXPECT_EQ(Box(user, "txtHistory").Text(), "Not found!");
+        work = WorkingCopy(txm);
+        Confirm(user);
+        shown = Box(user, "txtHistory").Text();
+    });
+    EXPECT_EQ(shown.rfind(kConnecting, 0), 0u) << shown;
+    EXPECT_EQ(std::count(work->Log().begin(), work->Log().end(), "Describe(7)"), 1);
+}
+
+TEST_F(DialogConfirm, TheFinalUnloadStopsListeningWhileTheDialogObjectLives) {
+    auto txm = Silent(1, 5, 2, "4800,n,8,1", 1, "Boiler");
+    vq::frmNewTxm dialog(vq::ui::WindowContext::OfThisThread());
+    dialog.Install(txm, m_Txms.get(), VbTrue);
+    m_Windows->Then([](User& user) { Cancel(user); });
+    m_Windows->ShowModal(dialog.Form());
+    dialog.SetCloseMe(VbTrue);
+    ASSERT_TRUE(dialog.Form().Unload());
+
+    m_World->Language().SetLanguageIndex(2);
+    m_World->Registry().RaiseAutoConnet("4800,n,8,1");
+    m_World->Registry().RaiseTimeOut();
+    m_World->Registry().RaiseTxmConnected(txm);
+    EXPECT_EQ(dialog.Form().Caption(), "Transmitter properties");
+    EXPECT_EQ(dynamic_cast<TextBox*>(dialog.Form().Find("txtHistory"))->Text(), "");
 }
 
 TEST_F(DialogConfirm, AGreyAllBaudRatesBoxSearchesAllRates) {

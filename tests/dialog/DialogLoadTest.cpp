@@ -16,7 +16,7 @@ using DialogLoad = DialogSession;
 TEST_F(DialogLoad, EditShowsTheTransmitterInItsListsAndBoxes) {
     auto txm = Silent(1, 5, 2, "4800,n,8,1", 2, "Boiler", "V1.10");
     const std::size_t logBefore = LogOf(txm).size();
-    const VbBool result = Edit(txm, [](User& user) {
+    const VbBool result = Edit(txm, [&](User& user) {
         EXPECT_EQ(user.Window().Caption(), "Transmitter properties");
         EXPECT_EQ(Caption(user, "fraMisc", 0), "General");
         EXPECT_EQ(Caption(user, "fraMisc", 1), "Communication");
@@ -48,13 +48,14 @@ TEST_F(DialogLoad, EditShowsTheTransmitterInItsListsAndBoxes) {
         EXPECT_FALSE(name.Locked());
         EXPECT_EQ(name.BackColor(), 0x80000005u);
         EXPECT_EQ(Box(user, "txtAddress").Text(), "5");
-        TextBox& history = Box(user, "txtHistory");
-        EXPECT_EQ(history.Text(), "");
-        EXPECT_TRUE(history.Locked() && history.MultiLine() && history.VerticalScrollBar());
-        EXPECT_EQ(history.BackColor(), 0x8000000Fu);
+        EXPECT_EQ(Box(user, "txtHistory").Text(), "");
         EXPECT_FALSE(Check(user, "chkTag").Enabled());
         EXPECT_TRUE(Check(user, "chkAllBaudRate").Enabled());
         EXPECT_FALSE(Button(user, "cmdQuennetConnect").Enabled());
+        const auto work = WorkingCopy(txm);
+        ASSERT_NE(work, nullptr);
+        EXPECT_NE(work->Parent(), nullptr);
+        EXPECT_EQ(work->Parent(), txm->Parent()) << "the working copy has the same parent";
         Cancel(user);
     });
     EXPECT_EQ(result, VbFalse);
@@ -139,12 +140,15 @@ TEST_F(DialogLoad, SettingsSelectTheFirstEntryContainedInTheStoredString) {
         EXPECT_TRUE(Check(user, "chkTag").Enabled()) << "type 4 offers the tag at load";
         Cancel(user);
     });
-    auto odd = Silent(1, 5, 2, "9600,e,7,2", 1, "Odd");
-    Edit(odd, [](User& user) {
-        EXPECT_EQ(List(user, "cmbSettings").ListIndex(), -1);
-        Confirm(user);
-    });
-    EXPECT_EQ(odd->ComSettings(), "9600,e,7,2");
+    for (const char* stored : {"9600,e,7,2", "4800,N,8,1"}) {
+        SCOPED_TRACE(stored);
+        auto odd = Silent(1, 5, 2, stored, 1, "Odd");
+        Edit(odd, [](User& user) {
+            EXPECT_EQ(List(user, "cmbSettings").ListIndex(), -1) << "letter case counts";
+            Confirm(user);
+        });
+        EXPECT_EQ(odd->ComSettings(), stored);
+    }
 
     // The entry selected while loading does not replace the stored string.
     auto longer = Silent(2, 5, 2, "4800,n,8,1,rts", 1, "Longer");
@@ -190,19 +194,6 @@ TEST_F(DialogLoad, ValuesOutsideTheirListsSelectNothing) {
         Cancel(user);
     });
     EXPECT_TRUE(m_World->Messages.empty());
-}
-
-TEST_F(DialogLoad, ThePointerShowsTheLoadAsBusy) {
-    auto txm = Silent(1, 5, 2, "4800,n,8,1", 1, "Boiler");
-    std::vector<int16_t> pointers;
-    const vq::ui::Screen screen = vq::ui::Screen::OfThisThread();
-    auto token = screen.OnMousePointerChanged().Connect(
-        [&](int16_t pointer) { pointers.push_back(pointer); });
-    Edit(txm, [&](User& user) {
-        EXPECT_EQ(screen.MousePointer(), 0);
-        Cancel(user);
-    });
-    EXPECT_EQ(pointers, (std::vector<int16_t>{13, 0}));
 }
 
 TEST_F(DialogLoad, TheDialogWorksWithWhatItsOpenerHandsIt) {
@@ -260,17 +251,6 @@ TEST_F(DialogLoad, TabWalksTheControlsInTheTableOrder) {
         EXPECT_EQ(order, (Strings{"txtName", "txtAddress", "cmbType", "cmbVersion", "cmbPort",
                                   "cmbSettings", "cmbProtocol", "txtHistory", "chkAllBaudRate",
                                   "cmdOK", "cmdCancel", "cmdQuennetConnect"}));
-        const vq::ui::Form& form = user.Window();
-        EXPECT_EQ(form.ClientWidth(), 6030);
-        EXPECT_EQ(form.ClientHeight(), 5460);
-        EXPECT_FALSE(form.Style().MinButton || form.Style().MaxButton ||
-                     form.Style().ShowInTaskbar);
-        const auto& version = List(user, "cmbVersion");
-        EXPECT_EQ(version.Container(), form.Find("fraMisc", 0));
-        EXPECT_EQ(version.Layout().Top, 1320);
-        EXPECT_EQ(form.Find("lblMisc", 6)->Layout().Top, 1020);
-        EXPECT_EQ(form.Find("lblMisc", 6)->Container(), form.Find("fraMisc", 1));
-        EXPECT_TRUE(Button(user, "cmdCancel").IsCancel());
         Cancel(user);
     });
 }

@@ -86,18 +86,6 @@ TEST_F(DialogChoice, ATypeSetsProtocolOneAndATypeWithoutRulesChangesNoSetting) {
     EXPECT_EQ(txm->Address(), 12);
 }
 
-TEST_F(DialogChoice, SettingsChoiceIsWrittenBack) {
-    auto txm = Silent(4, 5, 2, "4800,n,8,1", 3, "Vestra", "VX2");
-    Edit(txm, [](User& user) {
-        user.Choose("cmbSettings", "2400,n,8,1");
-        user.Choose("cmbProtocol", 0);
-        Confirm(user);
-    });
-    EXPECT_EQ(txm->ComSettings(), "2400,n,8,1");
-    EXPECT_EQ(txm->Protocol(), 1);
-    EXPECT_EQ(txm->Version(), "VX2");
-}
-
 TEST_F(DialogChoice, AFreePortIsProbedAndTaken) {
     auto txm = Silent(1, 5, 2, "4800,n,8,1", 1, "Boiler");
     auto port = m_World->Port(1);

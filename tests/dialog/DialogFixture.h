@@ -25,7 +25,6 @@ using vq::VbTrue;
 using vq::ui::CheckBox;
 using vq::ui::CommandButton;
 using vq::ui::DropDownList;
-using vq::ui::Label;
 using vq::ui::TextBox;
 using vq::ui::User;
 

@@ -181,22 +181,22 @@ TEST_F(DialogLoad, ValuesOutsideTheirListsSelectNothing) {
     EXPECT_EQ(txm->ComPort(), 12);
     EXPECT_EQ(txm->Protocol(), 5);
 
-    // Type 7 has no rule: the address box and the settings list are left as they are.
-    auto seventh = vq::Product().CreateTransmitter();
-    seventh->SetServer(m_Txms->Servers().At(1));
-    seventh->SetTxmType(7);
-    seventh->SetAddress(33);
-    Edit(seventh, [](User& user) {
+    // Type 8 has neither a device server nor rules: the address box, the settings list and
+    // the tag box are left as they are.
+    auto eighth = Silent(1, 33, 2, "4800,n,8,1", 1, "Eighth");
+    eighth->SetTxmType(8);
+    Edit(eighth, [](User& user) {
         EXPECT_EQ(List(user, "cmbType").ListIndex(), -1);
         EXPECT_EQ(Box(user, "txtAddress").Text(), "");
         EXPECT_EQ(List(user, "cmbSettings").ListCount(), 0);
         EXPECT_EQ(List(user, "cmbVersion").ListIndex(), -1);
+        EXPECT_TRUE(Check(user, "chkTag").Enabled());
         Cancel(user);
     });
     EXPECT_TRUE(m_World->Messages.empty());
 }
 
-TEST_F(DialogLoad, TheDialogWorksWithWhatItsOpenerHandsIt) {
+TEST_F(DialogLoad, TheDialogWorksWithWhatItsOpenerHandsItAndLetsGoAtTheFinalUnload) {
     auto txm = Silent(4, 5, 2, "4800,n,8,1", 1, "Vestra");
     vq::MousePointerState pointer;
     std::vector<int16_t> pointers;
@@ -221,6 +221,15 @@ TEST_F(DialogLoad, TheDialogWorksWithWhatItsOpenerHandsIt) {
     EXPECT_EQ(pointers, (std::vector<int16_t>{13, 0}));
     EXPECT_EQ(Setting("AutoName"), "1");
     EXPECT_TRUE(m_World->Messages.empty());
+
+    // The unloaded dialog object still lives but no longer listens.
+    const std::string history = dynamic_cast<TextBox*>(dialog.Form().Find("txtHistory"))->Text();
+    m_World->Language().SetLanguageIndex(1);
+    m_World->Registry().RaiseAutoConnet("4800,n,8,1");
+    m_World->Registry().RaiseTimeOut();
+    m_World->Registry().RaiseTxmConnected(txm);
+    EXPECT_EQ(dialog.Form().Caption(), "Távadó tulajdonságai");
+    EXPECT_EQ(dynamic_cast<TextBox*>(dialog.Form().Find("txtHistory"))->Text(), history);
 }
 
 TEST_F(DialogLoad, TheDialogKeepsItsCollectionUntilTheFinalUnload) {
@@ -236,23 +245,6 @@ TEST_F(DialogLoad, TheDialogKeepsItsCollectionUntilTheFinalUnload) {
     EXPECT_EQ(vq::ShowTxmDialog(txm, opened, VbTrue), VbTrue);
     EXPECT_TRUE(collection.expired()) << "released by the final unload";
     EXPECT_EQ(txm->TxmType(), 2);
-}
-
-TEST_F(DialogLoad, TabWalksTheControlsInTheTableOrder) {
-    auto txm = Silent(4, 5, 2, "4800,n,8,1", 1, "Vestra");
-    Edit(txm, [](User& user) {
-        user.Choose("cmbType", "Quorra");  // enables Auto Connect, disables the tag
-        user.Focus("txtName");
-        Strings order;
-        for (int i = 0; i < 12; ++i) {
-            order.push_back(user.Window().ActiveControl()->Name());
-            user.Tab();
-        }
-        EXPECT_EQ(order, (Strings{"txtName", "txtAddress", "cmbType", "cmbVersion", "cmbPort",
-                                  "cmbSettings", "cmbProtocol", "txtHistory", "chkAllBaudRate",
-                                  "cmdOK", "cmdCancel", "cmdQuennetConnect"}));
-        Cancel(user);
-    });
 }
 
 TEST_F(DialogLoad, AFailingOutsideCallIsShownOnceAndTheDialogStaysUsable) {

@@ -181,8 +181,8 @@ TEST_F(DialogLoad, ValuesOutsideTheirListsSelectNothing) {
     EXPECT_EQ(txm->ComPort(), 12);
     EXPECT_EQ(txm->Protocol(), 5);
 
-    // Type 8 has neither a device server nor rules: the address box, the settings list and
-    // the tag box are left as they are.
+    // Type 8 has no entry in the type list and no rules: the address box, the settings list
+    // and the tag box are left as they are.
     auto eighth = Silent(1, 33, 2, "4800,n,8,1", 1, "Eighth");
     eighth->SetTxmType(8);
     Edit(eighth, [](User& user) {

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "support/Failure.h"
 #include "ui/ScriptedHost.h"
@@ -47,34 +46,6 @@ TEST(ScriptedHost, RefusesWhatAPersonCouldNotDo) {
     } catch (const Failure& f) {
         EXPECT_NE(f.Description().find("frmSample"), std::string::npos) << f.Description();
     }
-}
-
-TEST(ScriptedHost, EnterPressesTheDefaultButtonOrTheFocusedOne) {
-    ScriptedHost host;
-    Form form("frmDefault", 2000, 1000);
-    TextBox box(form, "txtValue", -1, nullptr, {}, 0);
-    CommandButton other(form, "cmdOther", -1, nullptr, {}, 1);
-    CommandButton ok(form, "cmdOK", -1, nullptr, {}, 2, ButtonStyle{.Default = true});
-    std::vector<std::string> log;
-    auto keys = box.OnKeyPress().Connect(
-        [&](int16_t& key) { log.push_back("key " + std::to_string(key)); });
-    auto otherClick = other.OnClick().Connect([&] { log.push_back("other"); });
-    auto okClick = ok.OnClick().Connect([&] {
-        log.push_back("ok");
-        form.Hide();
-    });
-    host.Then([&](User& user) {
-        user.Type("a");
-        ok.SetEnabled(false);
-        user.PressEnter();  // no usable default button: the box gets the key
-        user.Focus("cmdOther");
-        user.PressEnter();  // a focused button is pressed
-        ok.SetEnabled(true);
-        user.Focus("txtValue");
-        user.PressEnter();
-    });
-    host.ShowModal(form);
-    EXPECT_EQ(log, (std::vector<std::string>{"key 97", "key 13", "other", "ok"}));
 }
 
 }  // namespace

@@ -97,7 +97,8 @@ class Transmitter : public vq::Transmitter, public std::enable_shared_from_this<
     /// ComSettings the settings that answered) or TimeOut. Connected is 0 when nothing
     /// answered.
     vq::VbBool Connect(vq::VbBool allBaudRates) override;
-    /// "<type> transmitter at address <n> on COM<p>" ("on the modem connection" for port 9).
+    /// "<type> transmitter at address <n> on COM<p>" ("on the modem connection" for port 9),
+    /// whatever the code; the call is logged as "Describe(<code>)".
     std::string Describe(int32_t code) override;
     std::shared_ptr<vq::DeviceInfo> DeviceInfo() override;
     /// True when the command was prepared, the transmitter is connected and its instrument

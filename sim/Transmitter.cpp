@@ -182,7 +182,8 @@ vq::VbBool Transmitter::Connect(vq::VbBool allBaudRates) {
     return vq::VbFalse;
 }
 
-std::string Transmitter::Describe(int32_t) {
+std::string Transmitter::Describe(int32_t code) {
+    m_Log.push_back("Describe(" + std::to_string(code) + ")");
     const std::string type = TypeText();
     const std::string port =
         m_ComPort == 9 ? std::string("the modem connection") : "COM" + std::to_string(m_ComPort);

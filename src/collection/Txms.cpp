@@ -99,6 +99,13 @@ Txms::~Txms() {
     m_OwnIdentity->Collection = nullptr;
 }
 
+CollectionRef Txms::Counted() {
+    if (m_Keeper) return CollectionRef(m_Keeper(), this);
+    if (std::shared_ptr<Txms> self = weak_from_this().lock()) return self;
+    throw Failure(Codes::Unexpected,
+                  "The transmitter collection has no owner that counts references to it");
+}
+
 // ---- The collection
 
 TransmitterRef Txms::Add(const Value& indexKey, int32_t txmType, int16_t address, int16_t comPort,
@@ -154,17 +161,21 @@ void Txms::SetActiveTxmIndex(int16_t vData) {
     Registry()->TxmActivated(ActiveTxm());
 }
 
-TransmitterRef Txms::Lookup(const Value& vntIndexKey) const {
-    if (vntIndexKey.IsText()) return m_Txms.At(vntIndexKey.Text());
-    if (!vntIndexKey.IsNumber())
-        throw Failure(Codes::TypeMismatch, "Type mismatch: " + vntIndexKey.Describe() +
-                                               " is neither a position nor a key");
-    const double position = RoundHalfEven(*vntIndexKey.NumericValue());
+int64_t Txms::PositionOf(const Value& vntIndex) const {
+    if (!vntIndex.IsNumber())
+        throw Failure(Codes::TypeMismatch,
+                      "Type mismatch: " + vntIndex.Describe() + " is neither a position nor a key");
+    const double position = RoundHalfEven(*vntIndex.NumericValue());
     if (!(position >= 1 && position <= Count()))
         throw Failure(Codes::SubscriptOutOfRange,
                       "Subscript out of range: there is no transmitter at position " +
                           Value(position).ToText() + " of " + std::to_string(Count()));
-    return m_Txms.At(static_cast<int64_t>(position));
+    return static_cast<int64_t>(position);
+}
+
+TransmitterRef Txms::Lookup(const Value& vntIndexKey) const {
+    if (vntIndexKey.IsText()) return m_Txms.At(vntIndexKey.Text());
+    return m_Txms.At(PositionOf(vntIndexKey));
 }
 
 TransmitterRef Txms::Item(const Value& vntIndexKey) {
@@ -178,20 +189,17 @@ TransmitterRef Txms::Item(const Value& vntIndexKey) {
 void Txms::Remove(const Value& vntIndexKey) {
     const TransmitterRef txm = Lookup(vntIndexKey);
     const int16_t formerIndex = txm->Index();
-    for (const auto& attachment : txm->Attachments()) {
-        if (attachment) attachment->Detach();
+    for (const std::shared_ptr<Attachment>& attachment : txm->Attachments()) {
+        if (!attachment)
+            throw Failure(Codes::ObjectNotSet,
+                          "Object variable not set: an attachment of the transmitter is Nothing");
+        attachment->Detach();
     }
-    // The attachments may have changed the list; remove the entry where it is now.
-    if (vntIndexKey.IsText()) {
+    // The entry the index or key names now, even if a Detach changed the list.
+    if (vntIndexKey.IsText())
         m_Txms.Remove(vntIndexKey.Text());
-    } else {
-        for (int32_t i = 1; i <= Count(); ++i) {
-            if (m_Txms.At(i) == txm) {
-                m_Txms.RemoveAt(i);
-                break;
-            }
-        }
-    }
+    else
+        m_Txms.RemoveAt(PositionOf(vntIndexKey));
     for (int32_t i = 1; i <= Count(); ++i) m_Txms.At(i)->SetIndex(static_cast<int16_t>(i));
     Registry()->TxmRemoved(formerIndex);
     SetActiveTxmIndex(Count() > 0 ? 1 : 0);
@@ -204,9 +212,8 @@ void Txms::Clear() {
 }
 
 std::string Txms::GetNextTxmName() {
-    int32_t& counter = ThisThread().UntitledCounter;
-    ++counter;
-    return GetText(312) + std::to_string(counter);
+    const int32_t number = ThisThread().NextUntitledNumber();
+    return GetText(312) + std::to_string(number);
 }
 
 // ---- Start-up and properties

@@ -8,6 +8,7 @@
 // the caller, keeping what was done before it.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,12 +32,20 @@ class CollectionIdentity : public PassThrough {
     Txms* Collection;
 };
 
-class Txms final : public TransmitterCollection {
+class Txms final : public TransmitterCollection, public std::enable_shared_from_this<Txms> {
   public:
     Txms();
     ~Txms() override;
     Txms(const Txms&) = delete;
     Txms& operator=(const Txms&) = delete;
+
+    /// Through the keeper when one is set, else a share of the shared_ptr that owns the
+    /// collection; throws Failure when there is neither.
+    CollectionRef Counted() override;
+    /// For an owner that does not hold the collection in a shared_ptr (the automation layer):
+    /// the keeper returns a handle that keeps the owner, and with it the collection, alive
+    /// while held.
+    void SetKeeper(std::function<std::shared_ptr<void>()> keeper) { m_Keeper = std::move(keeper); }
 
     // The collection.
     TransmitterRef Add(const Value& indexKey, int32_t txmType, int16_t address, int16_t comPort,
@@ -93,6 +102,8 @@ class Txms final : public TransmitterCollection {
   private:
     int16_t InstallFamily(int32_t family, std::shared_ptr<PathSplitter>& splitter,
                           const std::shared_ptr<HostObject>& host, PassThroughRef& comHistory);
+    /// The position a number names; throws Failure when it names no entry.
+    int64_t PositionOf(const Value& vntIndex) const;
     TransmitterRef Lookup(const Value& vntIndexKey) const;
 
     OrderedCollection<TransmitterRef> m_Txms;
@@ -107,6 +118,7 @@ class Txms final : public TransmitterCollection {
     Connection m_QuorraSyncEvents;
     std::shared_ptr<CollectionIdentity> m_OwnIdentity;
     PassThroughRef m_Identity;
+    std::function<std::shared_ptr<void>()> m_Keeper;
 };
 
 }  // namespace vq

@@ -2,18 +2,15 @@
 
 #include "dialog/frmNewTxm.h"
 #include "support/Failure.h"
+#include "support/ThreadContext.h"
+#include "ui/WindowContext.h"
 #include "ui/WindowHost.h"
 
 namespace vq {
 
 namespace {
-std::shared_ptr<WindowOpener>& ThreadOpener() {
-    thread_local std::shared_ptr<WindowOpener> opener;
-    return opener;
-}
-
 WindowOpener& Opener() {
-    WindowOpener* opener = ThreadOpener().get();
+    WindowOpener* opener = ThisThread().Opener.get();
     if (opener == nullptr)
         throw Failure(Codes::Unexpected, "No window can be opened on this thread");
     return *opener;
@@ -21,15 +18,15 @@ WindowOpener& Opener() {
 }  // namespace
 
 std::shared_ptr<WindowOpener> SetWindowOpener(std::shared_ptr<WindowOpener> opener) {
-    std::swap(ThreadOpener(), opener);
+    std::swap(ThisThread().Opener, opener);
     return opener;
 }
 
 VbBool ShowTxmDialog(const TransmitterRef& txm, TransmitterCollection* txms, VbBool editMode) {
-    if (WindowOpener* opener = ThreadOpener().get())
+    if (WindowOpener* opener = ThisThread().Opener.get())
         return opener->ShowTxmDialog(txm, txms, editMode);
 
-    frmNewTxm dialog;
+    frmNewTxm dialog(ui::WindowContext::OfThisThread());
     if (!dialog.Install(txm, txms, editMode).IsNonZero()) return VbFalse;
     ui::CurrentWindowHost().ShowModal(dialog.Form());
     const VbBool result = dialog.RetVal();

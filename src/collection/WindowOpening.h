@@ -4,7 +4,8 @@
 //
 // A window opener installed on the thread takes over the opening (tests of the collection
 // use one). Without one, ShowTxmDialog opens the add/edit dialog through the thread's window
-// host; the list window has no default yet and needs an opener.
+// host, handing it the thread's window context (product, shared service, texts, screen); the
+// list window has no default yet and needs an opener.
 
 #include <cstdint>
 #include <memory>

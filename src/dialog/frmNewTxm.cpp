@@ -5,9 +5,6 @@
 #include "TypeRules.h"
 #include "support/Failure.h"
 #include "support/KeyFold.h"
-#include "support/Texts.h"
-#include "support/ThreadContext.h"
-#include "ui/Screen.h"
 
 namespace vq {
 
@@ -55,8 +52,9 @@ Failure Missing(const std::string& what) {
 
 }  // namespace
 
-frmNewTxm::frmNewTxm()
-    : m_Form("frmNewTxm", 6030, 5460),
+frmNewTxm::frmNewTxm(ui::WindowContext context)
+    : m_Context(std::move(context)),
+      m_Form("frmNewTxm", 6030, 5460),
       fraMisc(MakeFrames(m_Form)),
       lblMisc(MakeLabels(m_Form, fraMisc)),
       txtName(m_Form, "txtName", -1, &fraMisc(0), {2040, 240, 2295, 315}, 0),
@@ -111,8 +109,9 @@ void frmNewTxm::WireControls() {
 
 VbBool frmNewTxm::Install(const TransmitterRef& Txm, TransmitterCollection* Txms, VbBool EditMode) {
     if (!Txm || Txms == nullptr) return VbFalse;
+    CollectionRef counted = Txms->Counted();
     m_Txm = Txm;
-    m_Txms = Txms;
+    m_Txms = std::move(counted);
     m_EditMode = EditMode;
     return VbTrue;
 }
@@ -138,7 +137,7 @@ void frmNewTxm::ReportFailure() {
     const std::string description = std::move(*m_PendingFailure);
     m_PendingFailure.reset();
     try {
-        Service()->ShowMessage(description, 0, 16, m_Form.Caption(), nullptr);
+        m_Context.Service().ShowMessage(description, 0, 16, m_Form.Caption(), nullptr);
     } catch (const Failure&) {
         // Nowhere left to show it; the dialog goes on.
     }
@@ -161,7 +160,7 @@ const TransmitterRef& frmNewTxm::WorkTxm() const {
 }
 
 TransmitterCollection& frmNewTxm::Txms() const {
-    if (m_Txms == nullptr) throw Missing("The dialog has not been given a transmitter collection");
+    if (!m_Txms) throw Missing("The dialog has not been given a transmitter collection");
     return *m_Txms;
 }
 
@@ -169,13 +168,17 @@ void frmNewTxm::SelectEntry(ui::DropDownList& list, int32_t index) {
     if (index >= 0 && index < list.ListCount()) list.SetListIndex(index);
 }
 
+void frmNewTxm::SelectEntryOrNone(ui::DropDownList& list, int32_t index) {
+    list.SetListIndex(index >= 0 && index < list.ListCount() ? index : -1);
+}
+
 // ---- Load
 
 int16_t frmNewTxm::StoredCheckValue(const char* key) {
-    std::shared_ptr<SharedService> service = Service();
-    const std::string text = service->ReadSetting(service->SettingsFilePath(), kSection, key, "0");
+    SharedService& service = m_Context.Service();
+    const std::string text = service.ReadSetting(service.SettingsFilePath(), kSection, key, "0");
     try {
-        return service->ToInteger(Value(text));
+        return service.ToInteger(Value(text));
     } catch (const Failure&) {
         return 0;  // a stored value the integer conversion refuses reads as 0
     }
@@ -184,13 +187,13 @@ int16_t frmNewTxm::StoredCheckValue(const char* key) {
 void frmNewTxm::Form_Load() {
     m_Loading = VbTrue;
     m_CloseMe = VbFalse;
-    ui::Screen::SetMousePointer(ui::MousePointers::ArrowHourglass);
+    m_Context.Screen().SetMousePointer(ui::MousePointers::ArrowHourglass);
 
     Attempt([&] { BindLanguageEvents(); });
     Attempt([&] { BindTransmitterEvents(); });
     Attempt([&] {
-        std::shared_ptr<SharedService> service = Service();
-        service->RestorePlacement(m_Form, service->SettingsFilePath(), kSection, "Window");
+        SharedService& service = m_Context.Service();
+        service.RestorePlacement(m_Form, service.SettingsFilePath(), kSection, "Window");
     });
     Attempt([&] { chkTag.SetValue(StoredCheckValue("AutoName")); });
     Attempt([&] { chkAllBaudRate.SetValue(StoredCheckValue("AutoSearch")); });
@@ -206,18 +209,18 @@ void frmNewTxm::Form_Load() {
     Attempt([&] { ShowWorkTxm(); });
 
     m_Loading = VbFalse;
-    ui::Screen::SetMousePointer(ui::MousePointers::Default);
+    m_Context.Screen().SetMousePointer(ui::MousePointers::Default);
 }
 
 void frmNewTxm::BindLanguageEvents() {
-    std::shared_ptr<LanguageObject> language = Service()->Language();
+    std::shared_ptr<LanguageObject> language = m_Context.Service().Language();
     if (!language) throw Missing("The shared service has no language object");
     LanguageEvents = language->OnLanguageChange().Connect(
         [this](int32_t index) { LanguageEvents_OnLanguageChange(index); });
 }
 
 void frmNewTxm::BindTransmitterEvents() {
-    std::shared_ptr<TransmitterRegistry> registry = Service()->Registry();
+    std::shared_ptr<TransmitterRegistry> registry = m_Context.Service().Registry();
     if (!registry) throw Missing("The shared service has no transmitter registry");
     TransmitterEvents.AutoConnet = registry->AutoConnet().Connect(
         [this](std::string& settings) { TransmitterEvents_AutoConnet(settings); });
@@ -229,7 +232,7 @@ void frmNewTxm::BindTransmitterEvents() {
 
 void frmNewTxm::MakeWorkTxm() {
     if (!m_Txm) throw Missing("The dialog has not been given a transmitter");
-    m_WorkTxm = Product().CreateTransmitter();
+    m_WorkTxm = m_Context.Product().CreateTransmitter();
     if (!m_WorkTxm) throw Missing("The host product made no transmitter for the dialog");
     m_WorkTxm->SetServer(m_Txm->Server());
     m_WorkTxm->SetTxmType(m_Txm->TxmType());
@@ -317,10 +320,10 @@ void frmNewTxm::ShowWorkTxm() {
     SelectEntry(cmbType, work->TxmType() - 1);
 
     const std::string version = work->Version();
-    const std::string wanted = FoldKey(version);
+    const std::string wanted = UpperCase(version);
     int32_t match = -1;
     for (int32_t i = 0; i < cmbVersion.ListCount() && match < 0; ++i) {
-        if (FoldKey(cmbVersion.List(i)) == wanted) match = i;
+        if (UpperCase(cmbVersion.List(i)) == wanted) match = i;
     }
     if (match < 0 && !version.empty()) {
         cmbVersion.AddItem(version);
@@ -410,9 +413,11 @@ void frmNewTxm::cmbPort_Click() {
     if (IsPortAvailable(port).IsNonZero()) {
         WorkTxm()->SetComPort(port);
     } else {
-        Service()->ShowMessage(GetText(222) + "\r\nCOM" + std::to_string(port), 0, 48,
-                               m_Form.Caption(), nullptr);
-        WhileLoading([&] { SelectEntry(cmbPort, WorkTxm()->ComPort() - 1); });
+        m_Context.Service().ShowMessage(GetText(222) + "\r\nCOM" + std::to_string(port), 0, 48,
+                                        m_Form.Caption(), nullptr);
+        // Back to the stored port; a stored port without an entry shows none rather than the
+        // refused one.
+        WhileLoading([&] { SelectEntryOrNone(cmbPort, WorkTxm()->ComPort() - 1); });
     }
     UpdateOkCaption();
 }

@@ -1,7 +1,8 @@
 #pragma once
-// The add/edit transmitter dialog, as a presenter over its form model. The opener installs a
-// transmitter and its collection, shows the form modally, reads RetVal, sets CloseMe and
-// unloads the form.
+// The add/edit transmitter dialog, as a presenter over its form model. The opener makes it
+// with a WindowContext (the host product, the shared service, the texts and the screen, which
+// are all the dialog reaches besides what it is installed with), installs a transmitter and
+// its collection, shows the form modally, reads RetVal, sets CloseMe and unloads the form.
 //
 // The dialog never edits the given transmitter while the user works: at load it copies it
 // into a working transmitter, every choice edits that copy, and only OK writes the copy back
@@ -23,18 +24,19 @@
 #include "support/VbBool.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
+#include "ui/WindowContext.h"
 
 namespace vq {
 
 class frmNewTxm {
   public:
-    frmNewTxm();
+    explicit frmNewTxm(ui::WindowContext context);
     frmNewTxm(const frmNewTxm&) = delete;
     frmNewTxm& operator=(const frmNewTxm&) = delete;
 
-    /// Keeps the transmitter, the collection and the edit flag (-1 = edit mode, anything
-    /// else = add mode) for the load. Returns false, and keeps nothing, when the transmitter
-    /// or the collection is missing.
+    /// Keeps the transmitter, a counted reference to the collection and the edit flag (-1 =
+    /// edit mode, anything else = add mode) for the load. Returns false, and keeps nothing,
+    /// when the transmitter or the collection is missing.
     VbBool Install(const TransmitterRef& Txm, TransmitterCollection* Txms,
                    VbBool EditMode = VbFalse);
     /// True after OK, false after Cancel or a title-bar close.
@@ -111,11 +113,15 @@ class frmNewTxm {
     void AppendHistory(const std::string& text);
 
     // Helpers.
+    /// A text of the string table in the language of the dialog's shared service.
+    std::string GetText(int16_t id) const { return m_Context.GetText(id); }
     /// The working transmitter; throws Failure when it could not be made.
     const TransmitterRef& WorkTxm() const;
     TransmitterCollection& Txms() const;
     /// Selects a list entry; a position outside the list leaves the list as it is.
     static void SelectEntry(ui::DropDownList& list, int32_t index);
+    /// Selects a list entry; a position outside the list selects none.
+    static void SelectEntryOrNone(ui::DropDownList& list, int32_t index);
     /// Runs a step with the choice handlers silenced.
     void WhileLoading(const std::function<void()>& step);
     /// Runs a handler of the user's or of the load; the first failure inside it (including
@@ -124,6 +130,8 @@ class frmNewTxm {
     /// Runs one step of a handler; a failure is kept for the report and the handler goes on.
     void Attempt(const std::function<void()>& step);
     void ReportFailure();
+
+    ui::WindowContext m_Context;
 
     // The window and its controls, in the order of the tab table; the form outlives them.
     ui::Form m_Form;
@@ -145,7 +153,7 @@ class frmNewTxm {
 
     // State.
     TransmitterRef m_Txm;
-    TransmitterCollection* m_Txms = nullptr;
+    CollectionRef m_Txms;
     TransmitterRef m_WorkTxm;
     VbBool m_Loading = VbFalse;
     VbBool m_RetVal = VbFalse;

@@ -4,8 +4,6 @@
 #include "TypeRules.h"
 #include "frmNewTxm.h"
 #include "support/Failure.h"
-#include "support/Texts.h"
-#include "support/ThreadContext.h"
 #include "ui/Controls.h"
 
 namespace vq {
@@ -62,7 +60,7 @@ void frmNewTxm::CommitAddress() {
     const TransmitterRef& work = WorkTxm();
     std::optional<int16_t> value;
     try {
-        value = Service()->ToInteger(Value(txtAddress.Text()));
+        value = m_Context.Service().ToInteger(Value(txtAddress.Text()));
     } catch (const Failure&) {
         // Letters, an empty box or a number beyond 16 bits: a refused address.
     }
@@ -82,7 +80,7 @@ std::string frmNewTxm::ReadTag() {
     try {
         const TransmitterRef& work = WorkTxm();
         if (work->TxmType() != 4) return "";
-        CommandRef command = Product().CreateCommand();
+        CommandRef command = m_Context.Product().CreateCommand();
         std::shared_ptr<DeviceInfo> info = work->DeviceInfo();
         std::shared_ptr<CommandDefinition> definition = info ? info->GetCommand("223") : nullptr;
         if (!definition) return "";
@@ -141,14 +139,14 @@ void frmNewTxm::Form_Unload(int16_t& Cancel) {
         m_Form.Hide();
         return;
     }
-    std::shared_ptr<SharedService> service = Service();
-    service->SavePlacement(m_Form, service->SettingsFilePath(), kSection, "Window");
-    service->WriteSetting(service->SettingsFilePath(), kSection, "AutoName",
-                          std::to_string(chkTag.Value()));
-    service->WriteSetting(service->SettingsFilePath(), kSection, "AutoSearch",
-                          std::to_string(chkAllBaudRate.Value()));
+    SharedService& service = m_Context.Service();
+    service.SavePlacement(m_Form, service.SettingsFilePath(), kSection, "Window");
+    service.WriteSetting(service.SettingsFilePath(), kSection, "AutoName",
+                         std::to_string(chkTag.Value()));
+    service.WriteSetting(service.SettingsFilePath(), kSection, "AutoSearch",
+                         std::to_string(chkAllBaudRate.Value()));
     m_Txm.reset();
-    m_Txms = nullptr;
+    m_Txms.reset();
     m_WorkTxm.reset();
     TransmitterEvents.Reset();
     LanguageEvents.Reset();

@@ -4,6 +4,7 @@
 // it; the windows depend on this interface only, so they sit below the collection.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,9 +15,18 @@
 
 namespace vq {
 
+class TransmitterCollection;
+/// A counted reference to a collection: while one is held, the collection (and whatever
+/// outside object stands for it) stays alive.
+using CollectionRef = std::shared_ptr<TransmitterCollection>;
+
 class TransmitterCollection {
   public:
     virtual ~TransmitterCollection() = default;
+
+    /// A counted reference to this collection, as a window keeps from its Install to its final
+    /// unload. Throws Failure when the collection's owner cannot count references to it.
+    virtual CollectionRef Counted() = 0;
 
     /// The new transmitter, or null when none was added (every failure is absorbed).
     virtual TransmitterRef Add(const Value& indexKey, int32_t txmType, int16_t address,

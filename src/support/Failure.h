@@ -15,6 +15,7 @@ inline constexpr int32_t InvalidProcedureCall = static_cast<int32_t>(0x800A0005)
 inline constexpr int32_t Overflow = static_cast<int32_t>(0x800A0006);              // 6
 inline constexpr int32_t SubscriptOutOfRange = static_cast<int32_t>(0x800A0009);   // 9
 inline constexpr int32_t TypeMismatch = static_cast<int32_t>(0x800A000D);          // 13
+inline constexpr int32_t ObjectNotSet = static_cast<int32_t>(0x800A005B);          // 91
 inline constexpr int32_t FileNotFound = static_cast<int32_t>(0x800A0035);          // 53
 inline constexpr int32_t PathFileAccess = static_cast<int32_t>(0x800A004B);        // 75
 inline constexpr int32_t InvalidUseOfNull = static_cast<int32_t>(0x800A005E);      // 94

@@ -31,6 +31,37 @@ char32_t FoldCodePoint(char32_t c) {
     return c;
 }
 
+char32_t UpperCodePoint(char32_t c) {
+    if (c >= U'a' && c <= U'z') return c - 0x20;
+    if (c < 0xB5) return c;
+    if (c == 0xB5) return 0x39C;  // micro sign: Greek capital mu
+    // Latin-1: à..þ except the division sign; ÿ has its capital in Latin Extended-A.
+    if (c >= 0xE0 && c <= 0xFE) return c == 0xF7 ? c : c - 0x20;
+    if (c == 0xFF) return 0x178;
+    if (c < 0x100) return c;
+    // Latin Extended-A: the partners of the capitals FoldCodePoint knows.
+    if (c <= 0x17F) {
+        if (c == 0x131) return U'I';  // dotless i
+        if (c == 0x17F) return U'S';  // long s
+        const bool evenLower = (c >= 0x13A && c <= 0x148) || (c >= 0x17A && c <= 0x17E);
+        if (evenLower) return (c % 2 == 0) ? c - 1 : c;
+        const bool oddLower = (c <= 0x137 && c != 0x131) || (c >= 0x14B && c <= 0x177);
+        if (oddLower) return (c % 2 == 1) ? c - 1 : c;
+        return c;
+    }
+    // Greek small letters, the final sigma and the accented ones.
+    if (c == 0x3C2) return 0x3A3;
+    if (c >= 0x3B1 && c <= 0x3CB) return c - 0x20;
+    if (c == 0x3AC) return 0x386;
+    if (c >= 0x3AD && c <= 0x3AF) return c - 0x25;
+    if (c == 0x3CC) return 0x38C;
+    if (c == 0x3CD || c == 0x3CE) return c - 0x3F;
+    // Cyrillic small letters.
+    if (c >= 0x430 && c <= 0x44F) return c - 0x20;
+    if (c >= 0x450 && c <= 0x45F) return c - 0x50;
+    return c;
+}
+
 namespace {
 
 void AppendUtf8(std::string& out, char32_t c) {
@@ -82,23 +113,33 @@ std::size_t DecodeUtf8(std::string_view key, std::size_t i, char32_t& c) {
     return length;
 }
 
-}  // namespace
-
-std::string FoldKey(std::string_view key) {
+// The text with every well-formed code point replaced by map(code point).
+template <class Map>
+std::string MapCodePoints(std::string_view text, Map map) {
     std::string out;
-    out.reserve(key.size());
+    out.reserve(text.size());
     std::size_t i = 0;
-    while (i < key.size()) {
+    while (i < text.size()) {
         char32_t c;
-        const std::size_t length = DecodeUtf8(key, i, c);
+        const std::size_t length = DecodeUtf8(text, i, c);
         if (length == 0) {
-            out += key[i++];
+            out += text[i++];
             continue;
         }
-        AppendUtf8(out, FoldCodePoint(c));
+        AppendUtf8(out, map(c));
         i += length;
     }
     return out;
+}
+
+}  // namespace
+
+std::string FoldKey(std::string_view key) {
+    return MapCodePoints(key, FoldCodePoint);
+}
+
+std::string UpperCase(std::string_view text) {
+    return MapCodePoints(text, UpperCodePoint);
 }
 
 }  // namespace vq

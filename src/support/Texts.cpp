@@ -42,12 +42,11 @@ const TextSource& CurrentSource() {
     return installed ? *installed : CompiledTexts();
 }
 
-// The id of a text in the current language, or nothing when it cannot be determined or does
-// not fit a 16-bit id.
-std::optional<int32_t> LocalizedId(int16_t id) {
+// The id of a text in the language a language object reports, or nothing when it cannot be
+// determined or does not fit a 16-bit id.
+std::optional<int32_t> LocalizedId(int16_t id, LanguageObject* language) {
+    if (language == nullptr) return std::nullopt;
     try {
-        const std::shared_ptr<LanguageObject> language = Service()->Language();
-        if (!language) return std::nullopt;
         const int64_t languageIndex = language->LanguageIndex();
         const int64_t localized = id + (languageIndex - 1) * kLanguageBlockSize;
         if (localized < INT16_MIN || localized > INT16_MAX) return std::nullopt;
@@ -68,16 +67,36 @@ void SetTextSource(std::shared_ptr<const TextSource> source) {
     InstalledSource() = std::move(source);
 }
 
-std::string GetText(int16_t id) {
+std::string GetText(int16_t id, LanguageObject* language) {
     const TextSource& texts = CurrentSource();
     try {
-        if (const std::optional<int32_t> localized = LocalizedId(id)) {
+        if (const std::optional<int32_t> localized = LocalizedId(id, language)) {
             if (std::optional<std::string> text = texts.Find(*localized)) return *text;
         }
         return texts.Find(id).value_or(std::string());
     } catch (...) {
         return std::string();
     }
+}
+
+std::string GetText(int16_t id, SharedService* service) {
+    std::shared_ptr<LanguageObject> language;
+    try {
+        if (service != nullptr) language = service->Language();
+    } catch (...) {
+        // No language object to be had: English.
+    }
+    return GetText(id, language.get());
+}
+
+std::string GetText(int16_t id) {
+    std::shared_ptr<SharedService> service;
+    try {
+        service = Service();
+    } catch (...) {
+        // No shared service on this thread: English.
+    }
+    return GetText(id, service.get());
 }
 
 }  // namespace vq

@@ -11,6 +11,9 @@
 
 namespace vq {
 
+class LanguageObject;
+class SharedService;
+
 /// Where the string table lives: compiled into the core, or the module's string resources.
 class TextSource {
   public:
@@ -31,9 +34,13 @@ void SetTextSource(std::shared_ptr<const TextSource> source);
 /// Offset of a language's block in the table: (languageIndex - 1) * 1000.
 inline constexpr int32_t kLanguageBlockSize = 1000;
 
-/// The text with an English id in the current language, the English text when the current
-/// language lacks it or cannot be determined, "" when the English id is missing too.
-/// Never throws.
+/// The text with an English id in the language the language object reports, the English text
+/// when that language lacks it or cannot be determined (no language object, or one that
+/// fails), "" when the English id is missing too. Never throws.
+std::string GetText(int16_t id, LanguageObject* language);
+/// The same in the language of a shared service's language object (null: English).
+std::string GetText(int16_t id, SharedService* service);
+/// The same in the language of this thread's shared service.
 std::string GetText(int16_t id);
 
 }  // namespace vq

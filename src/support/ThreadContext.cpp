@@ -1,5 +1,7 @@
 #include "ThreadContext.h"
 
+#include <limits>
+
 #include "BuildInfo.h"
 #include "Failure.h"
 
@@ -8,6 +10,13 @@ namespace vq {
 ThreadContext& ThisThread() {
     thread_local ThreadContext context;
     return context;
+}
+
+int32_t ThreadContext::NextUntitledNumber() {
+    if (UntitledCounter == std::numeric_limits<int32_t>::max())
+        throw Failure(Codes::Overflow, "Overflow: the untitled-name counter is at its end (" +
+                                           std::to_string(UntitledCounter) + ")");
+    return ++UntitledCounter;
 }
 
 ProductFactory& Product() {

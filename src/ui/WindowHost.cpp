@@ -1,23 +1,17 @@
 #include "WindowHost.h"
 
 #include "support/Failure.h"
+#include "support/ThreadContext.h"
 
 namespace vq::ui {
 
-namespace {
-std::shared_ptr<WindowHost>& ThreadHost() {
-    thread_local std::shared_ptr<WindowHost> host;
-    return host;
-}
-}  // namespace
-
 std::shared_ptr<WindowHost> SetWindowHost(std::shared_ptr<WindowHost> host) {
-    std::swap(ThreadHost(), host);
+    std::swap(ThisThread().WindowHost, host);
     return host;
 }
 
 WindowHost& CurrentWindowHost() {
-    WindowHost* host = ThreadHost().get();
+    WindowHost* host = ThisThread().WindowHost.get();
     if (host == nullptr)
         throw Failure(Codes::Unexpected, "No window host has been installed on this thread");
     return *host;

@@ -11,8 +11,11 @@ using DialogChoice = DialogSession;
 
 TEST_F(DialogChoice, ChoosingATypeRefillsTheListsAndSetsItsValues) {
     auto txm = Silent(3, 9, 1, "1200,n,8,1", 1, "Tank", "Rev 6");
-    const VbBool result = Edit(txm, [](User& user) {
+    const VbBool result = Edit(txm, [&](User& user) {
+        m_World->Language().SetLanguageIndex(2);  // a refilled port list would turn Hungarian
         user.Choose("cmbType", "Vestra");
+        m_World->Language().SetLanguageIndex(1);
+        EXPECT_EQ(List(user, "cmbPort").List(8), "Modem Connection");
         EXPECT_EQ(List(user, "cmbSettings").Items(),
                   (Strings{"1200,n,8,1", "2400,n,8,1", "4800,n,8,1"}));
         EXPECT_EQ(List(user, "cmbSettings").Text(), "4800,n,8,1");
@@ -22,7 +25,7 @@ TEST_F(DialogChoice, ChoosingATypeRefillsTheListsAndSetsItsValues) {
         EXPECT_EQ(List(user, "cmbVersion").Text(), "VX1");
         EXPECT_TRUE(Check(user, "chkTag").Enabled());
         EXPECT_FALSE(Button(user, "cmdQuennetConnect").Enabled());
-        EXPECT_EQ(List(user, "cmbPort").Text(), "COM1") << "the port list is not refilled";
+        EXPECT_EQ(List(user, "cmbPort").Text(), "COM1");
 
         user.Choose("cmbType", "Quorra");
         EXPECT_EQ(List(user, "cmbSettings").Items(), (Strings{"1200,n,8,1"}));
@@ -50,16 +53,40 @@ TEST_F(DialogChoice, ChoosingATypeRefillsTheListsAndSetsItsValues) {
     EXPECT_TRUE(m_World->Messages.empty());
 }
 
-TEST_F(DialogChoice, SettingsChoiceIsWrittenBack) {
-    auto txm = Silent(4, 5, 2, "4800,n,8,1", 3, "Vestra", "VX2");
-    Edit(txm, [](User& user) {
+TEST_F(DialogChoice, ATypeSetsProtocolOneAndATypeWithoutRulesChangesNoSetting) {
+    m_Txms->Servers().Add(vq::Product().CreateDeviceServer(1));  // type 7, without rules
+    auto txm = Silent(1, 12, 2, "4800,n,8,1", 2, "Boiler");
+    Edit(txm, [&](User& user) {
+        const auto work = WorkingCopy(txm);
+        user.Choose("cmbType", "Vestra");
+        EXPECT_EQ(work->Protocol(), 1) << "from protocol 2, which Vestra has as well";
+        EXPECT_EQ(List(user, "cmbProtocol").ListIndex(), 0);
         user.Choose("cmbSettings", "2400,n,8,1");
-        user.Choose("cmbProtocol", 0);
+        user.Choose("cmbProtocol", "Vestra Fast");
+        user.Choose("cmbType", "Orbel");
+        EXPECT_EQ(Box(user, "txtAddress").Text(), "12") << "ranges apply at commit only";
+        user.Choose("cmbType", "Vestra");
+        user.Choose("cmbSettings", "2400,n,8,1");
+        user.Choose("cmbProtocol", "Vestra Fast");
+
+        user.Choose("cmbType", 6);
+        EXPECT_EQ(work->ComSettings(), "2400,n,8,1");
+        EXPECT_EQ(work->Protocol(), 3);
+        EXPECT_EQ(List(user, "cmbSettings").Items().size(), 3u) << "the list stays as it was";
+        EXPECT_TRUE(Check(user, "chkTag").Enabled()) << "left as Vestra had it";
+        EXPECT_FALSE(Button(user, "cmdQuennetConnect").Enabled());
+        user.Focus("txtAddress");
+        user.Type("5");
+        user.PressEnter();
+        EXPECT_EQ(work->Address(), 12) << "no address is accepted";
+        EXPECT_EQ(Box(user, "txtAddress").Text(), "5") << "and the box is left as typed";
+        user.Choose("cmbType", "Zandor");
+        user.Choose("cmbType", 6);
+        EXPECT_FALSE(Check(user, "chkTag").Enabled()) << "left as Zandor had it";
         Confirm(user);
     });
-    EXPECT_EQ(txm->ComSettings(), "2400,n,8,1");
-    EXPECT_EQ(txm->Protocol(), 1);
-    EXPECT_EQ(txm->Version(), "VX2");
+    EXPECT_EQ(txm->TxmType(), 7);
+    EXPECT_EQ(txm->Address(), 12);
 }
 
 TEST_F(DialogChoice, AFreePortIsProbedAndTaken) {
@@ -98,6 +125,21 @@ TEST_F(DialogChoice, AHeldPortIsRefusedWithAWarningAndThePreviousPortReturns) {
     EXPECT_EQ(warning.Style, 48);
     EXPECT_EQ(warning.Buttons, 0);
     EXPECT_EQ(warning.Title, "Transmitter properties");
+}
+
+TEST_F(DialogChoice, ARefusedPortLeavesNoPortSelectedWhenTheStoredOneHasNoEntry) {
+    m_World->HeldPorts.insert(4);
+    for (int16_t stored : {int16_t{0}, int16_t{12}}) {
+        SCOPED_TRACE("stored port " + std::to_string(stored));
+        auto txm = Silent(1, 5, stored, "4800,n,8,1", 1, "Far");
+        Edit(txm, [](User& user) {
+            user.Choose("cmbPort", "COM4");
+            EXPECT_EQ(List(user, "cmbPort").ListIndex(), -1) << "not the refused COM4";
+            Confirm(user);
+        });
+        EXPECT_EQ(txm->ComPort(), stored);
+    }
+    EXPECT_EQ(m_World->Messages.size(), 2u);
 }
 
 TEST_F(DialogChoice, HartPortsAreProbedThroughTheErrorValue) {
@@ -148,9 +190,6 @@ TEST_F(DialogChoice, ALanguageChangeRecaptionsButKeepsThePortEntries) {
         EXPECT_EQ(Caption(user, "cmdQuennetConnect"), "A&utoConnect");
         Cancel(user);
     });
-    // The closed dialog no longer listens.
-    m_World->Language().SetLanguageIndex(5);
-    m_World->Registry().RaiseTimeOut();
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "collection/Txms.h"
 #include "collection/WindowOpening.h"
+#include "dialog/frmNewTxm.h"
 #include "sim/Sim.h"
 #include "ui/Screen.h"
 #include "ui/ScriptedHost.h"
@@ -24,7 +25,6 @@ using vq::VbTrue;
 using vq::ui::CheckBox;
 using vq::ui::CommandButton;
 using vq::ui::DropDownList;
-using vq::ui::Label;
 using vq::ui::TextBox;
 using vq::ui::User;
 
@@ -33,9 +33,9 @@ inline const std::string kSection = "New Transmitter";
 class DialogSession : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_EQ(m_Txms.Initialize(m_Folder.Path().string(), m_HostObject, m_History), 3);
+        ASSERT_EQ(m_Txms->Initialize(m_Folder.Path().string(), m_HostObject, m_History), 3);
         for (int32_t family = 4; family <= 6; ++family)
-            m_Txms.Servers().Add(vq::Product().CreateDeviceServer(family));
+            m_Txms->Servers().Add(vq::Product().CreateDeviceServer(family));
     }
 
     /// A transmitter added silently to the collection.
@@ -43,7 +43,7 @@ class DialogSession : public ::testing::Test {
                               const std::string& settings, int32_t protocol,
                               const std::string& name, const std::string& version = "") {
         vq::TransmitterRef txm =
-            m_Txms.Add(Value(""), type, address, port, settings, protocol, name, VbFalse, VbTrue);
+            m_Txms->Add(Value(""), type, address, port, settings, protocol, name, VbFalse, VbTrue);
         if (txm && !version.empty()) txm->SetVersion(version);
         return txm;
     }
@@ -51,7 +51,7 @@ class DialogSession : public ::testing::Test {
     /// Opens the dialog on a transmitter with Edit; the script is the user.
     VbBool Edit(const vq::TransmitterRef& txm, vq::ui::ScriptedHost::Script script) {
         m_Windows->Then(std::move(script));
-        return m_Txms.Edit(txm);
+        return m_Txms->Edit(txm);
     }
 
     /// The working copy the open dialog made of a transmitter: the newest other transmitter.
@@ -86,7 +86,7 @@ class DialogSession : public ::testing::Test {
     vq::ui::ScopedWindowHost m_WindowHost{m_Windows};
     std::shared_ptr<sim::HostObject> m_HostObject = std::make_shared<sim::HostObject>();
     vq::PassThroughRef m_History = std::make_shared<sim::NamedObject>("ComHistory");
-    vq::Txms m_Txms;
+    std::shared_ptr<vq::Txms> m_Txms = std::make_shared<vq::Txms>();
 };
 
 /// Short reads of the dialog's controls inside a script.

@@ -16,7 +16,7 @@ using DialogLoad = DialogSession;
 TEST_F(DialogLoad, EditShowsTheTransmitterInItsListsAndBoxes) {
     auto txm = Silent(1, 5, 2, "4800,n,8,1", 2, "Boiler", "V1.10");
     const std::size_t logBefore = LogOf(txm).size();
-    const VbBool result = Edit(txm, [](User& user) {
+    const VbBool result = Edit(txm, [&](User& user) {
         EXPECT_EQ(user.Window().Caption(), "Transmitter properties");
         EXPECT_EQ(Caption(user, "fraMisc", 0), "General");
         EXPECT_EQ(Caption(user, "fraMisc", 1), "Communication");
@@ -48,51 +48,19 @@ TEST_F(DialogLoad, EditShowsTheTransmitterInItsListsAndBoxes) {
         EXPECT_FALSE(name.Locked());
         EXPECT_EQ(name.BackColor(), 0x80000005u);
         EXPECT_EQ(Box(user, "txtAddress").Text(), "5");
-        TextBox& history = Box(user, "txtHistory");
-        EXPECT_EQ(history.Text(), "");
-        EXPECT_TRUE(history.Locked() && history.MultiLine() && history.VerticalScrollBar());
-        EXPECT_EQ(history.BackColor(), 0x8000000Fu);
+        EXPECT_EQ(Box(user, "txtHistory").Text(), "");
         EXPECT_FALSE(Check(user, "chkTag").Enabled());
         EXPECT_TRUE(Check(user, "chkAllBaudRate").Enabled());
         EXPECT_FALSE(Button(user, "cmdQuennetConnect").Enabled());
+        const auto work = WorkingCopy(txm);
+        ASSERT_NE(work, nullptr);
+        EXPECT_NE(work->Parent(), nullptr);
+        EXPECT_EQ(work->Parent(), txm->Parent()) << "the working copy has the same parent";
         Cancel(user);
     });
     EXPECT_EQ(result, VbFalse);
     EXPECT_EQ(LogOf(txm).size(), logBefore) << "Cancel leaves the transmitter untouched";
     EXPECT_TRUE(m_World->Messages.empty());
-}
-
-TEST_F(DialogLoad, CaptionsFollowTheLanguageWithEnglishForMissingTexts) {
-    struct Expected {
-        int32_t language;
-        std::string caption, ok, cancel, autoConnect, modem;
-    };
-    const std::vector<Expected> languages{
-        {1, "Add new transmitter", "&Add", "&Cancel", "A&uto Connect", "Modem Connection"},
-        {2, "Új távadó hozzáadása", "&Hozzáadás", "&Mégse", "A&utoConnect", "Modemes kapcsolat"},
-        {3, "Add new transmitter", "&Add", "&Cancel", "A&utoConnect", "Modem Connection"},
-        {4, "Aggiungi nuovo trasmettitore", "&Aggiungi", "A&nnulla", "A&utoConnect",
-         "Connessione via modem"},
-        {5, "Ajouter un nouveau transmetteur", "&Ajouter", "A&nnuler", "A&utoConnect",
-         "Connexion par modem"},
-        {6, "Nieuwe transmitter toevoegen", "&Toevoegen", "&Annuleren", "A&utoConnect",
-         "Modemverbinding"},
-    };
-    for (const Expected& e : languages) {
-        SCOPED_TRACE("language " + std::to_string(e.language));
-        m_World->Language().SetLanguageIndex(e.language);
-        m_Windows->Then([&](User& user) {
-            EXPECT_EQ(user.Window().Caption(), e.caption);
-            EXPECT_EQ(Caption(user, "cmdOK"), e.ok);
-            EXPECT_EQ(Caption(user, "cmdCancel"), e.cancel);
-            EXPECT_EQ(Caption(user, "cmdQuennetConnect"), e.autoConnect);
-            EXPECT_EQ(List(user, "cmbPort").List(8), e.modem);
-            EXPECT_EQ(List(user, "cmbPort").List(0), "COM1");
-            Cancel(user);
-        });
-        EXPECT_EQ(m_Txms.Add(Value(""), 1, 1, 1, "4800,n,8,1", 1, "New", VbFalse), nullptr);
-    }
-    EXPECT_EQ(m_Txms.Count(), 0);
 }
 
 TEST_F(DialogLoad, OnlyEditModeMinusOneCountsAsEditMode) {
@@ -105,7 +73,7 @@ TEST_F(DialogLoad, OnlyEditModeMinusOneCountsAsEditMode) {
             EXPECT_EQ(Caption(user, "cmdOK"), edit ? "OK" : "&Add");
             Cancel(user);
         });
-        vq::ShowTxmDialog(txm, &m_Txms, VbBool(mode));
+        vq::ShowTxmDialog(txm, m_Txms.get(), VbBool(mode));
     }
 }
 
@@ -115,7 +83,10 @@ TEST_F(DialogLoad, VersionsMatchWithoutRegardToCaseOrAreAppended) {
         int32_t selected;
         std::string kept;
     };
-    for (const Case& c : {Case{"", 0, "V1.00"}, Case{"v2.00", 2, "V2.00"}, Case{"X9", 3, "X9"}}) {
+    // Both texts are put in upper case: the dotless i and the final sigma match I and Σ.
+    m_World->Family(1).Versions = {"V1.00", "V1.10", "V2.00", "VI-Σ"};
+    for (const Case& c : {Case{"", 0, "V1.00"}, Case{"v2.00", 2, "V2.00"}, Case{"vı-ς", 3, "VI-Σ"},
+                          Case{"X9", 4, "X9"}}) {
         SCOPED_TRACE("version \"" + c.stored + "\"");
         auto txm = Silent(1, 5, 2, "4800,n,8,1", 1, "Boiler", c.stored);
         Edit(txm, [&](User& user) {
@@ -136,12 +107,15 @@ TEST_F(DialogLoad, SettingsSelectTheFirstEntryContainedInTheStoredString) {
         EXPECT_TRUE(Check(user, "chkTag").Enabled()) << "type 4 offers the tag at load";
         Cancel(user);
     });
-    auto odd = Silent(1, 5, 2, "9600,e,7,2", 1, "Odd");
-    Edit(odd, [](User& user) {
-        EXPECT_EQ(List(user, "cmbSettings").ListIndex(), -1);
-        Confirm(user);
-    });
-    EXPECT_EQ(odd->ComSettings(), "9600,e,7,2");
+    for (const char* stored : {"9600,e,7,2", "4800,N,8,1"}) {
+        SCOPED_TRACE(stored);
+        auto odd = Silent(1, 5, 2, stored, 1, "Odd");
+        Edit(odd, [](User& user) {
+            EXPECT_EQ(List(user, "cmbSettings").ListIndex(), -1) << "letter case counts";
+            Confirm(user);
+        });
+        EXPECT_EQ(odd->ComSettings(), stored);
+    }
 
     // The entry selected while loading does not replace the stored string.
     auto longer = Silent(2, 5, 2, "4800,n,8,1,rts", 1, "Longer");
@@ -174,59 +148,71 @@ TEST_F(DialogLoad, ValuesOutsideTheirListsSelectNothing) {
     EXPECT_EQ(txm->ComPort(), 12);
     EXPECT_EQ(txm->Protocol(), 5);
 
-    // Type 7 has no rule: the address box and the settings list are left as they are.
-    auto seventh = vq::Product().CreateTransmitter();
-    seventh->SetServer(m_Txms.Servers().At(1));
-    seventh->SetTxmType(7);
-    seventh->SetAddress(33);
-    Edit(seventh, [](User& user) {
+    // Type 8 has no entry in the type list and no rules: the address box, the settings list
+    // and the tag box are left as they are.
+    auto eighth = Silent(1, 33, 2, "4800,n,8,1", 1, "Eighth");
+    eighth->SetTxmType(8);
+    Edit(eighth, [](User& user) {
         EXPECT_EQ(List(user, "cmbType").ListIndex(), -1);
         EXPECT_EQ(Box(user, "txtAddress").Text(), "");
         EXPECT_EQ(List(user, "cmbSettings").ListCount(), 0);
         EXPECT_EQ(List(user, "cmbVersion").ListIndex(), -1);
+        EXPECT_TRUE(Check(user, "chkTag").Enabled());
         Cancel(user);
     });
     EXPECT_TRUE(m_World->Messages.empty());
 }
 
-TEST_F(DialogLoad, ThePointerShowsTheLoadAsBusy) {
-    auto txm = Silent(1, 5, 2, "4800,n,8,1", 1, "Boiler");
+TEST_F(DialogLoad, TheDialogWorksWithWhatItsOpenerHandsItAndLetsGoAtTheFinalUnload) {
+    auto txm = Silent(4, 5, 2, "4800,n,8,1", 1, "Vestra");
+    vq::MousePointerState pointer;
     std::vector<int16_t> pointers;
-    auto token = vq::ui::Screen::OnMousePointerChanged().Connect(
-        [&](int16_t pointer) { pointers.push_back(pointer); });
-    Edit(txm, [](User& user) {
-        EXPECT_EQ(vq::ui::Screen::MousePointer(), 0);
-        Cancel(user);
+    auto token = pointer.Changed.Connect([&](int16_t p) { pointers.push_back(p); });
+    m_World->Language().SetLanguageIndex(2);
+    vq::frmNewTxm dialog(vq::ui::WindowContext(std::make_shared<sim::Factory>(m_World),
+                                               m_World->Service(), vq::ui::Screen(pointer)));
+    vq::ScopedProduct nothingOnTheThread(nullptr);
+    ASSERT_EQ(dialog.Install(txm, m_Txms.get(), VbTrue), VbTrue);
+    m_Windows->Then([](User& user) {
+        EXPECT_EQ(user.Window().Caption(), "Távadó tulajdonságai");
+        EXPECT_EQ(List(user, "cmbPort").List(8), "Modemes kapcsolat");
+        EXPECT_EQ(List(user, "cmbType").ListCount(), 6);
+        EXPECT_EQ(List(user, "cmbVersion").Text(), "VX1");
+        user.Click("chkTag");
+        Confirm(user);
     });
+    m_Windows->ShowModal(dialog.Form());
+    dialog.SetCloseMe(VbTrue);
+    EXPECT_TRUE(dialog.Form().Unload());
+    EXPECT_EQ(dialog.RetVal(), VbTrue);
+    EXPECT_EQ(txm->Version(), "VX1");
     EXPECT_EQ(pointers, (std::vector<int16_t>{13, 0}));
+    EXPECT_EQ(Setting("AutoName"), "1");
+    EXPECT_TRUE(m_World->Messages.empty());
+
+    // The unloaded dialog object still lives but no longer listens.
+    const std::string history = dynamic_cast<TextBox*>(dialog.Form().Find("txtHistory"))->Text();
+    m_World->Language().SetLanguageIndex(1);
+    m_World->Registry().RaiseAutoConnet("4800,n,8,1");
+    m_World->Registry().RaiseTimeOut();
+    m_World->Registry().RaiseTxmConnected(txm);
+    EXPECT_EQ(dialog.Form().Caption(), "Távadó tulajdonságai");
+    EXPECT_EQ(dynamic_cast<TextBox*>(dialog.Form().Find("txtHistory"))->Text(), history);
 }
 
-TEST_F(DialogLoad, TabWalksTheControlsInTheTableOrder) {
-    auto txm = Silent(4, 5, 2, "4800,n,8,1", 1, "Vestra");
-    Edit(txm, [](User& user) {
-        user.Choose("cmbType", "Quorra");  // enables Auto Connect, disables the tag
-        user.Focus("txtName");
-        Strings order;
-        for (int i = 0; i < 12; ++i) {
-            order.push_back(user.Window().ActiveControl()->Name());
-            user.Tab();
-        }
-        EXPECT_EQ(order, (Strings{"txtName", "txtAddress", "cmbType", "cmbVersion", "cmbPort",
-                                  "cmbSettings", "cmbProtocol", "txtHistory", "chkAllBaudRate",
-                                  "cmdOK", "cmdCancel", "cmdQuennetConnect"}));
-        const vq::ui::Form& form = user.Window();
-        EXPECT_EQ(form.ClientWidth(), 6030);
-        EXPECT_EQ(form.ClientHeight(), 5460);
-        EXPECT_FALSE(form.Style().MinButton || form.Style().MaxButton ||
-                     form.Style().ShowInTaskbar);
-        const auto& version = List(user, "cmbVersion");
-        EXPECT_EQ(version.Container(), form.Find("fraMisc", 0));
-        EXPECT_EQ(version.Layout().Top, 1320);
-        EXPECT_EQ(form.Find("lblMisc", 6)->Layout().Top, 1020);
-        EXPECT_EQ(form.Find("lblMisc", 6)->Container(), form.Find("fraMisc", 1));
-        EXPECT_TRUE(Button(user, "cmdCancel").IsCancel());
-        Cancel(user);
+TEST_F(DialogLoad, TheDialogKeepsItsCollectionUntilTheFinalUnload) {
+    auto txm = Silent(1, 5, 2, "4800,n,8,1", 1, "Boiler");
+    const std::weak_ptr<vq::Txms> collection = m_Txms;
+    vq::Txms* const opened = m_Txms.get();
+    m_Windows->Then([&](User& user) {
+        m_Txms.reset();  // everyone else lets the collection go while the dialog is open
+        EXPECT_FALSE(collection.expired());
+        user.Choose("cmbType", "Pellix");  // the dialog reads the collection's device servers
+        Confirm(user);
     });
+    EXPECT_EQ(vq::ShowTxmDialog(txm, opened, VbTrue), VbTrue);
+    EXPECT_TRUE(collection.expired()) << "released by the final unload";
+    EXPECT_EQ(txm->TxmType(), 2);
 }
 
 TEST_F(DialogLoad, AFailingOutsideCallIsShownOnceAndTheDialogStaysUsable) {
@@ -288,7 +274,7 @@ TEST_F(DialogLoad, StoredCheckBoxValuesAreReadThroughTheIntegerConversion) {
 }
 
 TEST_F(DialogLoad, AMissingTransmitterOrCollectionShowsNothing) {
-    EXPECT_EQ(m_Txms.Edit(nullptr), VbFalse);
+    EXPECT_EQ(m_Txms->Edit(nullptr), VbFalse);
     auto txm = Silent(1, 5, 2, "4800,n,8,1", 1, "Boiler");
     EXPECT_EQ(vq::ShowTxmDialog(txm, nullptr, VbTrue), VbFalse);
     EXPECT_TRUE(m_Windows->Shown().empty());

@@ -6,17 +6,32 @@
 #include <set>
 #include <string>
 
-#include "LanguageOnlyProduct.h"
+#include "support/Failure.h"
+#include "support/Product.h"
 #include "support/ThreadContext.h"
 
 namespace {
 
+class FakeLanguage : public vq::LanguageObject {
+  public:
+    int32_t Index = 1;
+    bool Fails = false;
+    int32_t LanguageIndex() override {
+        if (Fails) throw vq::Failure(vq::Codes::Fail, "language object unavailable");
+        return Index;
+    }
+    std::string ResourcesText() override { return ""; }
+    vq::Signal<int32_t>& OnLanguageChange() override { return m_Change; }
+
+  private:
+    vq::Signal<int32_t> m_Change;
+};
+
 class GetTextTest : public ::testing::Test {
   protected:
-    std::shared_ptr<vqtest::LanguageOnlyProduct> product =
-        std::make_shared<vqtest::LanguageOnlyProduct>();
-    vq::ScopedProduct scope{product};
-    void Language(int32_t index) { product->ServiceObject->Lang->Index = index; }
+    FakeLanguage m_Language;
+    void Language(int32_t index) { m_Language.Index = index; }
+    std::string GetText(int16_t id) { return vq::GetText(id, &m_Language); }
 };
 
 TEST_F(GetTextTest, EachLanguageHasItsOwnWordingAndEnglishFillsTheGaps) {
@@ -25,36 +40,35 @@ TEST_F(GetTextTest, EachLanguageHasItsOwnWordingAndEnglishFillsTheGaps) {
                                                      {5, "Sans Nom"}, {6, "Geen naam"}};
     for (const auto& [language, text] : untitled) {
         Language(language);
-        EXPECT_EQ(vq::GetText(312), text) << "language " << language;
+        EXPECT_EQ(GetText(312), text) << "language " << language;
     }
     Language(3);  // German: only the Auto Connect caption is its own
-    EXPECT_EQ(vq::GetText(225), "A&utoConnect");
-    EXPECT_EQ(vq::GetText(201), "Add new transmitter");
+    EXPECT_EQ(GetText(225), "A&utoConnect");
+    EXPECT_EQ(GetText(201), "Add new transmitter");
     Language(4);
-    EXPECT_EQ(vq::GetText(213), "Usa la sigla come nome del trasmettitore");
+    EXPECT_EQ(GetText(213), "Usa la sigla come nome del trasmettitore");
     Language(2);
-    EXPECT_EQ(vq::GetText(213), "Automatikus névmegadás");
+    EXPECT_EQ(GetText(213), "Automatikus névmegadás");
 }
 
 TEST_F(GetTextTest, LanguagesOutsideTheTableFallBackToEnglish) {
     for (int32_t language : {0, 7, -3, 40, 100000, INT32_MAX, INT32_MIN}) {
         Language(language);
-        EXPECT_EQ(vq::GetText(201), "Add new transmitter") << "language " << language;
+        EXPECT_EQ(GetText(201), "Add new transmitter") << "language " << language;
     }
     // Language 2 turns id 402 into 1402; the English filter stays reachable by its own id.
     Language(1);
-    EXPECT_EQ(vq::GetText(402), "Txm Congfiguration files (*.txm)|*.txm|All Files (*.*)|*.*");
-    EXPECT_EQ(vq::GetText(999), "");
+    EXPECT_EQ(GetText(402), "Txm Congfiguration files (*.txm)|*.txm|All Files (*.*)|*.*");
+    EXPECT_EQ(GetText(999), "");
 }
 
 TEST_F(GetTextTest, AFailingOrMissingLanguageObjectMeansEnglish) {
     Language(5);
-    product->ServiceObject->Lang->Fails = true;
-    EXPECT_EQ(vq::GetText(219), "Connected!");
-    product->ServiceObject->Lang = nullptr;
-    EXPECT_EQ(vq::GetText(219), "Connected!");
+    m_Language.Fails = true;
+    EXPECT_EQ(GetText(219), "Connected!");
+    EXPECT_EQ(vq::GetText(219, static_cast<vq::LanguageObject*>(nullptr)), "Connected!");
     vq::ScopedProduct none(nullptr);
-    EXPECT_EQ(vq::GetText(312), "Untitled");
+    EXPECT_EQ(vq::GetText(312), "Untitled") << "no shared service on the thread";
 }
 
 TEST(TextTable, EveryFullBlockHoldsAllTextsWithTheirAccessKeys) {

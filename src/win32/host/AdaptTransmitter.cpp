@@ -282,8 +282,10 @@ class ComTransmitter final : public Transmitter {
                             "attachment list");
         std::vector<std::shared_ptr<Attachment>> result;
         for (const Variant& element : Elements(attachments)) {
+            // Listed as it is: a Nothing element stays null, and the collection fails on it.
             ComPtr<IDispatch> attached = AsObject(element, "an attachment");
-            if (attached) result.push_back(std::make_shared<ComAttachment>(std::move(attached)));
+            result.push_back(attached ? std::make_shared<ComAttachment>(std::move(attached))
+                                      : nullptr);
         }
         return result;
     }

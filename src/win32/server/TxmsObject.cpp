@@ -57,6 +57,12 @@ TxmsObject::TxmsObject()
       m_Identity(std::make_shared<Identity>(*this)),
       m_Events(*this, DIID___CTxms) {
     m_Txms->SetIdentity(m_Identity);
+    // A window keeps the collection through a reference on this object.
+    m_Txms->SetKeeper([this] {
+        AddRef();
+        return std::shared_ptr<void>(static_cast<_CTxms*>(this),
+                                     [](_CTxms* self) { self->Release(); });
+    });
     m_SyncRelay = m_Txms->OnTxmSync().Connect([this](std::string& info) { FireOnTxmSync(info); });
 }
 

@@ -1,0 +1,33 @@
+#include "WindowContext.h"
+
+#include "support/Failure.h"
+#include "support/Texts.h"
+#include "support/ThreadContext.h"
+
+namespace vq::ui {
+
+WindowContext::WindowContext(std::shared_ptr<ProductFactory> product,
+                             std::shared_ptr<SharedService> service, ui::Screen screen)
+    : m_Product(std::move(product)), m_Service(std::move(service)), m_Screen(screen) {}
+
+WindowContext WindowContext::OfThisThread() {
+    std::shared_ptr<ProductFactory> product = ThisThread().Product;
+    return WindowContext(product, vq::Service(), Screen::OfThisThread());
+}
+
+ProductFactory& WindowContext::Product() const {
+    if (!m_Product)
+        throw Failure(Codes::CannotCreateObject, "The window was given no host product");
+    return *m_Product;
+}
+
+SharedService& WindowContext::Service() const {
+    if (!m_Service) throw Failure(Codes::ObjectRequired, "The window was given no shared service");
+    return *m_Service;
+}
+
+std::string WindowContext::GetText(int16_t id) const {
+    return vq::GetText(id, m_Service.get());
+}
+
+}  // namespace vq::ui

@@ -94,7 +94,8 @@ class Transmitter : public vq::Transmitter, public std::enable_shared_from_this<
     /// Tries its ComSettings, then (only when allBaudRates is non-zero) the other defined
     /// settings not yet tried: "4800,n,8,1", "1200,n,8,1", "2400,n,8,1". Each attempt raises
     /// the registry's AutoConnet, then TxmConnected (and the search ends, Connected -1) or
-    /// TimeOut. Connected is 0 when nothing answered.
+    /// TimeOut. Connected is 0 when nothing answered. Throws for a name in the world's
+    /// FailingConnects.
     vq::VbBool Connect(vq::VbBool allBaudRates) override;
     /// "<type> transmitter at address <n> on COM<p>" ("on the modem connection" for port 9).
     std::string Describe(int32_t code) override;

@@ -122,6 +122,8 @@ class World {
     bool PrepareClearsCommand = false;
     /// A transmitter's SendCommand throws.
     bool SendCommandFails = false;
+    /// Transmitters of these names throw from Connect, as when the port driver fails.
+    std::set<std::string> FailingConnects;
 
     /// Texts by number of the shared service (200 "OK", 208 "Transmitters").
     std::map<int32_t, std::string> Strings;

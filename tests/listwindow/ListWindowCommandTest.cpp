@@ -48,7 +48,7 @@ TEST_F(ListWindowCommand, EditOpensTheDialogOnTheSelectedRowAndSelectsItAgain) {
     Silent("Boiler");
     Silent("Pump", 2);
     Silent("Tank");
-    Wizard(
+    const int16_t result = Wizard(
         [](User& user) {
             user.ClickItem("lvTxms", 2);
             Tool(user, "ID_Modify");
@@ -72,6 +72,7 @@ TEST_F(ListWindowCommand, EditOpensTheDialogOnTheSelectedRowAndSelectsItAgain) {
              dialog.Click("cmdCancel");
          }});
     EXPECT_EQ(m_Txms.Item(Value(2))->Name(), "Pump 2");
+    EXPECT_EQ(result, -1) << "the close tool reports no row";
 }
 
 TEST_F(ListWindowCommand, RemoveTakesTheSelectedRowOutWithoutAQuestion) {
@@ -164,9 +165,10 @@ TEST_F(ListWindowCommand, RestoreReplacesTheCollectionWithTheChosenFile) {
         for (const std::string& answer : {plant, std::string(), broken}) {
             m_World->ChooserAnswer = answer;
             Tool(user, "ID_Open");
-            if (answer == plant)
+            if (answer == plant) {
                 EXPECT_EQ(Rows(user),
                           (Strings{"Tank|5||Zandor|Connected", "Valve|7||Pellix|Not connected"}));
+            }
             EXPECT_EQ(List(user).SelectedIndex(), 0);
         }
         EXPECT_EQ(Rows(user), (Strings{"Good|1||Zandor|Not connected"}));

@@ -162,10 +162,16 @@ TEST_F(ListWindowLoad, AnOpenerOnTheThreadTakesOver) {
 }
 
 TEST_F(ListWindowLoad, AWindowWithoutCollectionShowsNothingAndDoesNothing) {
+    m_Windows->Then([](User& user) { Tool(user, "ID_Ok"); });
+    EXPECT_EQ(vq::ShowTxmsDialog(nullptr), -1);
+    EXPECT_EQ(m_Windows->Shown(), (Strings{"Transmitter Wizard"})) << "shown all the same";
+
+    // The window works with what its opener hands it and reaches nothing of the thread's.
     int32_t counter = 4;
     vq::frmTxms window(vq::ui::WindowContext(std::make_shared<sim::Factory>(m_World),
                                              m_World->Service(), vq::ui::Screen::OfThisThread(),
                                              &counter));
+    vq::ScopedProduct nothingOnTheThread(nullptr);
     EXPECT_EQ(window.Install(nullptr), VbFalse);
     m_Windows->Then([](User& user) {
         EXPECT_TRUE(Rows(user).empty());

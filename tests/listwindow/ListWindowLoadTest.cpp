@@ -93,13 +93,14 @@ TEST_F(ListWindowLoad, SettingsAreWrittenAtTheFinalUnloadAndRestoredByTheNextWin
     EXPECT_EQ(Setting("Window"), "600,400,9600,4800,0");
 
     Store("Width", "2000|1500|");  // fewer than four entries: the others keep their widths
-    const int16_t closed = Wizard([](User& user) {
+    const int16_t closed = Wizard([this](User& user) {
         EXPECT_EQ(user.Window().Left(), 600) << "a fresh window restores its placement";
         EXPECT_EQ(Widths(user), (std::vector<float>{2000, 1500, 1440, 1440, 2540}));
         EXPECT_EQ(user.Find<vq::ui::CheckBox>("chkAllTxm").Value(), 1);
         user.ClickItem("lvTxms", 2);
         user.CloseWindow();
         EXPECT_TRUE(user.Window().Loaded()) << "the title bar only hides the window";
+        EXPECT_EQ(Setting("Width"), "2000|1500|");
     });
     EXPECT_EQ(closed, -1);
     EXPECT_EQ(Setting("Width"), "2000|1500|1440|1440|2540|");

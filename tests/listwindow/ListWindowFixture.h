@@ -28,8 +28,6 @@ using vq::ui::User;
 using Strings = std::vector<std::string>;
 using Script = vq::ui::ScriptedHost::Script;
 
-inline const std::string kSection = "Transmitters";
-
 class ListWindowSession : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -48,12 +46,12 @@ class ListWindowSession : public ::testing::Test {
         return m_Txms.ShowWizard();
     }
 
-    std::string Setting(const std::string& key, const std::string& file = "") {
-        return m_World->Service()->ReadSetting(file.empty() ? m_World->SettingsFilePath : file,
-                                               kSection, key, "<none>");
+    std::string Setting(const std::string& key) {
+        return m_World->Service()->ReadSetting(m_World->SettingsFilePath, "Transmitters", key,
+                                               "<none>");
     }
     void Store(const std::string& key, const std::string& value) {
-        m_World->Service()->WriteSetting(m_World->SettingsFilePath, kSection, key, value);
+        m_World->Service()->WriteSetting(m_World->SettingsFilePath, "Transmitters", key, value);
     }
     /// A value of a .txm file's configuration section.
     std::string Stored(const std::string& file, const std::string& key) {

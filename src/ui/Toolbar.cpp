@@ -1,6 +1,7 @@
 #include "Toolbar.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "support/Failure.h"
 

@@ -3,19 +3,19 @@
 // whole batch and the time per element, so linear and quadratic growth can be told apart.
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "BenchTiming.h"
 #include "collection/Txms.h"
 #include "sim/Sim.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Median;
+using bench::Report;
 
 struct Session {
     sim::ScratchFolder folder{"vq-bench"};
@@ -38,24 +38,6 @@ struct Session {
         world->RegistryCalls.clear();  // the record would otherwise grow without end
     }
 };
-
-// Runs setUp (untimed) and then the timed step `runs` times; the median in seconds.
-double Median(int runs, const std::function<void()>& setUp, const std::function<void()>& step) {
-    std::vector<double> times;
-    for (int r = 0; r < runs; ++r) {
-        setUp();
-        const auto start = Clock::now();
-        step();
-        times.push_back(std::chrono::duration<double>(Clock::now() - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-void Report(const char* operation, int n, double seconds) {
-    std::printf("%-34s n=%6d  total %10.3f ms  per element %9.3f us\n", operation, n, seconds * 1e3,
-                seconds * 1e6 / n);
-}
 
 void BenchCollection(Session& session, int n) {
     std::unique_ptr<vq::Txms> txms;

@@ -95,7 +95,8 @@ class Transmitter : public vq::Transmitter, public std::enable_shared_from_this<
     /// settings not yet tried: "4800,n,8,1", "1200,n,8,1", "2400,n,8,1". Each attempt raises
     /// the registry's AutoConnet, then TxmConnected (and the search ends, Connected -1 and
     /// ComSettings the settings that answered) or TimeOut. Connected is 0 when nothing
-    /// answered.
+    /// answered. Throws while the world's ConnectFails is set or for a name in its
+    /// FailingConnects.
     vq::VbBool Connect(vq::VbBool allBaudRates) override;
     /// "<type> transmitter at address <n> on COM<p>" ("on the modem connection" for port 9),
     /// whatever the code; the call is logged as "Describe(<code>)".

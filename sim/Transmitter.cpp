@@ -158,8 +158,8 @@ const Instrument* Transmitter::Answering() const {
 
 vq::VbBool Transmitter::Connect(vq::VbBool allBaudRates) {
     m_Log.push_back("Connect(" + Flag(allBaudRates) + ")");
-    if (m_World->ConnectFails)
-        throw vq::Failure(vq::Codes::Fail, "The port of the transmitter could not be opened");
+    if (m_World->ConnectFails || m_World->FailingConnects.count(m_Name) != 0)
+        throw vq::Failure(vq::Codes::Fail, "The port driver failed while connecting " + m_Name);
     std::vector<std::string> attempts{m_ComSettings};
     if (allBaudRates.IsNonZero()) {
         for (const char* settings : kDefinedSettings) {

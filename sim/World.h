@@ -123,6 +123,8 @@ class World {
     bool PrepareClearsCommand = false;
     /// A transmitter's SendCommand throws.
     bool SendCommandFails = false;
+    /// Transmitters of these names throw from Connect, as when the port driver fails.
+    std::set<std::string> FailingConnects;
 
     // Failures on request: the calls named here throw vq::Failure (or answer false where
     // said), so that tests can see what the core does with a failing outside component.

@@ -1,21 +1,12 @@
 #include "WindowOpening.h"
 
 #include "dialog/frmNewTxm.h"
-#include "support/Failure.h"
+#include "listwindow/frmTxms.h"
 #include "support/ThreadContext.h"
 #include "ui/WindowContext.h"
 #include "ui/WindowHost.h"
 
 namespace vq {
-
-namespace {
-WindowOpener& Opener() {
-    WindowOpener* opener = ThisThread().Opener.get();
-    if (opener == nullptr)
-        throw Failure(Codes::Unexpected, "No window can be opened on this thread");
-    return *opener;
-}
-}  // namespace
 
 std::shared_ptr<WindowOpener> SetWindowOpener(std::shared_ptr<WindowOpener> opener) {
     std::swap(ThisThread().Opener, opener);
@@ -36,7 +27,15 @@ VbBool ShowTxmDialog(const TransmitterRef& txm, TransmitterCollection* txms, VbB
 }
 
 int16_t ShowTxmsDialog(TransmitterCollection* txms) {
-    return Opener().ShowTxmsDialog(txms);
+    if (WindowOpener* opener = ThisThread().Opener.get()) return opener->ShowTxmsDialog(txms);
+
+    frmTxms window(ui::WindowContext::OfThisThread());
+    window.Install(txms);
+    ui::CurrentWindowHost().ShowModal(window.Form());
+    const int16_t result = window.RetVal();
+    window.SetCloseMe(VbTrue);
+    window.Form().Unload();
+    return result;
 }
 
 }  // namespace vq

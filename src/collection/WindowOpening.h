@@ -3,9 +3,9 @@
 // fresh window: create, install, show modally, read the result, mark it for closing, unload.
 //
 // A window opener installed on the thread takes over the opening (tests of the collection
-// use one). Without one, ShowTxmDialog opens the add/edit dialog through the thread's window
-// host, handing it the thread's window context (product, shared service, texts, screen); the
-// list window has no default yet and needs an opener.
+// use one). Without one, each function opens its window through the thread's window host,
+// handing it the thread's window context (product, shared service, texts, screen, untitled
+// counter).
 
 #include <cstdint>
 #include <memory>
@@ -35,8 +35,11 @@ std::shared_ptr<WindowOpener> SetWindowOpener(std::shared_ptr<WindowOpener> open
 /// then unloaded; false without showing anything when the transmitter or the collection is
 /// missing. Failures of the window (or a missing window host) reach the caller.
 VbBool ShowTxmDialog(const TransmitterRef& txm, TransmitterCollection* txms, VbBool editMode);
-/// Opens the transmitter list window through this thread's opener; throws Failure when there
-/// is none.
+/// Opens the transmitter list window on the collection and returns its result: the row the
+/// user chose, or -1. Without an opener on the thread: a fresh window is installed (its
+/// result ignored, so a missing collection shows an empty window) and shown modally through
+/// the thread's window host, then unloaded. Failures of the window (or a missing window host)
+/// reach the caller.
 int16_t ShowTxmsDialog(TransmitterCollection* txms);
 
 }  // namespace vq

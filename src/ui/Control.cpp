@@ -5,7 +5,7 @@
 
 namespace vq::ui {
 
-Control::Control(Form& form, ControlKind kind, std::string name, int16_t index, Frame* container,
+Control::Control(Form& form, ControlKind kind, std::string name, int16_t index, Control* container,
                  Bounds bounds, int16_t tabIndex)
     : m_Form(form),
       m_Kind(kind),
@@ -37,8 +37,28 @@ void Control::SetVisible(bool visible) {
     NotifyChanged();
 }
 
+void Control::SetLayout(const Bounds& bounds) {
+    if (m_Bounds.Left == bounds.Left && m_Bounds.Top == bounds.Top &&
+        m_Bounds.Width == bounds.Width && m_Bounds.Height == bounds.Height)
+        return;
+    m_Bounds = bounds;
+    NotifyChanged();
+}
+
 bool Control::CanTakeFocus() const {
-    if (m_Kind == ControlKind::Label || m_Kind == ControlKind::Frame) return false;
+    switch (m_Kind) {
+        case ControlKind::Label:
+        case ControlKind::Frame:
+        case ControlKind::Toolbar:
+        case ControlKind::PictureBox:
+        case ControlKind::CommonDialog:
+            return false;
+        default:
+            return Reachable();
+    }
+}
+
+bool Control::Reachable() const {
     for (const Control* c = this; c != nullptr; c = c->Container()) {
         if (!c->Enabled() || !c->Visible()) return false;
     }

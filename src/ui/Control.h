@@ -1,7 +1,8 @@
 #pragma once
 // The common part of the control models: identity (name and control-array index), layout in
 // twips, tab order, enabled and visible state, focus events, and the signals a window binder
-// watches to keep a real control in step with its model.
+// watches to keep a real control in step with its model. Containers (frames and picture boxes)
+// hold other controls, whose positions are relative to them.
 //
 // A control registers with its form when it is made and leaves it when it dies; the form
 // must outlive its controls (declare the form before them).
@@ -43,13 +44,25 @@ inline constexpr int16_t Escape = 27;
 /// HRESULT-compatible code of a property value a control refuses (run-time error 380).
 inline constexpr int32_t kInvalidPropertyValue = static_cast<int32_t>(0x800A017C);
 
-enum class ControlKind { Label, Frame, TextBox, DropDownList, CheckBox, CommandButton };
+enum class ControlKind {
+    Label,
+    Frame,
+    TextBox,
+    DropDownList,
+    CheckBox,
+    CommandButton,
+    ListView,
+    Toolbar,
+    PictureBox,
+    CommonDialog
+};
 
 class Control {
   public:
     /// index is the position in a control array, -1 for a control outside any array.
+    /// container is the frame or picture box holding the control, null for the form itself.
     /// tabIndex is the place in the tab order, -1 when the window's table gives none.
-    Control(Form& form, ControlKind kind, std::string name, int16_t index, Frame* container,
+    Control(Form& form, ControlKind kind, std::string name, int16_t index, Control* container,
             Bounds bounds, int16_t tabIndex);
     virtual ~Control();
     Control(const Control&) = delete;
@@ -59,9 +72,11 @@ class Control {
     ControlKind Kind() const { return m_Kind; }
     const std::string& Name() const { return m_Name; }
     int16_t Index() const { return m_Index; }
-    /// The frame holding the control, null when it stands on the form itself.
-    Frame* Container() const { return m_Container; }
+    /// The frame or picture box holding the control, null when it stands on the form itself.
+    Control* Container() const { return m_Container; }
     const Bounds& Layout() const { return m_Bounds; }
+    /// Moves and sizes the control inside its container.
+    void SetLayout(const Bounds& bounds);
     int16_t TabIndex() const { return m_TabIndex; }
     /// "name" or "name(index)", as messages name the control.
     std::string DisplayName() const;
@@ -71,9 +86,11 @@ class Control {
     bool Visible() const { return m_Visible; }
     void SetVisible(bool visible);
 
-    /// True for the kinds that take the keyboard focus (text boxes, lists, check boxes and
-    /// buttons) while they, and the frame holding them, are enabled and visible.
+    /// True for the kinds that take the keyboard focus (text boxes, lists, list views, check
+    /// boxes and buttons) while they, and the containers holding them, are enabled and visible.
     bool CanTakeFocus() const;
+    /// True while the control and every container holding it are enabled and visible.
+    bool Reachable() const;
     /// True while the control has the focus of its form.
     bool HasFocus() const;
     /// Moves the form's focus to this control (raising LostFocus and GotFocus).
@@ -96,7 +113,7 @@ class Control {
     ControlKind m_Kind;
     std::string m_Name;
     int16_t m_Index;
-    Frame* m_Container;
+    Control* m_Container;
     Bounds m_Bounds;
     int16_t m_TabIndex;
     bool m_Enabled = true;

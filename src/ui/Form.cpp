@@ -23,6 +23,12 @@ void Form::SetCaption(const std::string& caption) {
     m_OnChanged.Raise();
 }
 
+void Form::SetMousePointer(int16_t pointer) {
+    if (m_MousePointer == pointer) return;
+    m_MousePointer = pointer;
+    m_OnChanged.Raise();
+}
+
 // ---- Life of the window
 
 void Form::Load() {

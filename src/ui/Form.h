@@ -50,6 +50,9 @@ class Form : public PlacementWindow {
     int32_t ClientHeight() const { return m_ClientHeight; }
     const std::string& Caption() const { return m_Caption; }
     void SetCaption(const std::string& caption);
+    /// The mouse pointer shown over the window (ui::MousePointers; 0 the default).
+    int16_t MousePointer() const { return m_MousePointer; }
+    void SetMousePointer(int16_t pointer);
 
     // Life of the window.
     bool Loaded() const { return m_Loaded; }
@@ -106,7 +109,7 @@ class Form : public PlacementWindow {
     Signal<int16_t&>& OnUnload() { return m_OnUnload; }
     /// Raised with the new state when the form is shown or hidden.
     Signal<bool>& OnVisibleChanged() { return m_OnVisibleChanged; }
-    /// Raised when the caption or placement changes.
+    /// Raised when the caption, the placement or the mouse pointer changes.
     Signal<>& OnChanged() { return m_OnChanged; }
 
   private:
@@ -122,6 +125,7 @@ class Form : public PlacementWindow {
     int32_t m_ClientWidth;
     int32_t m_ClientHeight;
     std::string m_Caption;
+    int16_t m_MousePointer = 0;
     bool m_Loaded = false;
     bool m_Visible = false;
     int32_t m_Left = 0;

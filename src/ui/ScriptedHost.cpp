@@ -1,6 +1,12 @@
 #include "ScriptedHost.h"
 
 #include <algorithm>
+#include <optional>
+
+#include "CommonDialog.h"
+#include "ListView.h"
+#include "ScriptedFileDialog.h"
+#include "Toolbar.h"
 
 namespace vq::ui {
 
@@ -134,6 +140,51 @@ void User::PressEscape() {
 void User::CloseWindow() {
     RequireShown();
     m_Form.Unload(UnloadMode::FormControlMenu);
+}
+
+void User::ClickItem(const std::string& listView, int32_t row) {
+    auto& list = Find<ListView>(listView);
+    Reachable(listView, -1);
+    if (row < 1 || row > list.Count())
+        throw Refused("click row " + std::to_string(row) + " of " + listView + ": it has " +
+                      std::to_string(list.Count()));
+    list.SetFocus();
+    if (m_Form.Visible() && list.CanTakeFocus()) list.ClickItem(row);
+}
+
+void User::ClickTool(const std::string& toolbar, const std::string& toolId) {
+    RequireShown();
+    auto& bar = Find<Toolbar>(toolbar);
+    if (!bar.Reachable())
+        throw Refused("reach " + bar.DisplayName() + ": it is disabled or hidden");
+    const Tool& tool = bar.FindTool(toolId);
+    if (!tool.Enabled) throw Refused("click " + toolId + ": the tool is disabled");
+    bar.ClickTool(toolId);
+}
+
+void User::ClickTool(const std::string& toolbar, const std::string& toolId,
+                     const std::function<void(FileDialogUser&)>& atSaveDialog) {
+    int opened = 0;
+    std::optional<Failure> problem;
+    std::vector<Connection> watches;
+    for (Control* control : m_Form.Controls()) {
+        auto* dialog = dynamic_cast<CommonDialog*>(control);
+        if (dialog == nullptr) continue;
+        watches.push_back(dialog->OnShowSaveRequested().Connect([&](CommonDialog& shown) {
+            FileDialogUser person(shown);
+            try {
+                if (++opened > 1) throw Refused("answer a second save dialog of one click");
+                atSaveDialog(person);
+                if (!person.Closed()) throw Refused("leave the save dialog open");
+            } catch (const Failure& failure) {
+                if (!problem) problem = failure;
+                throw;
+            }
+        }));
+    }
+    ClickTool(toolbar, toolId);
+    if (problem) throw *problem;
+    if (opened == 0) throw Refused("answer a save dialog: clicking " + toolId + " opened none");
 }
 
 // ---- ScriptedHost

@@ -18,6 +18,8 @@
 
 namespace vq::ui {
 
+class FileDialogUser;
+
 /// The person at a shown window. Every action refuses (throws Failure) what a person could
 /// not do: act on a window that is no longer shown, click a disabled or hidden control, type
 /// into something that is not a text box.
@@ -55,6 +57,17 @@ class User {
     /// Clicks the title-bar close button: the form's query-unload and unload run and may
     /// refuse to close.
     void CloseWindow();
+    /// Clicks a row (1-based) of a list view: the focus moves to the list, then the row is
+    /// clicked.
+    void ClickItem(const std::string& listView, int32_t row);
+    /// Clicks a tool of a toolbar; refuses a disabled tool, a separator and a toolbar that is
+    /// disabled or hidden.
+    void ClickTool(const std::string& toolbar, const std::string& toolId);
+    /// Clicks a tool that opens a save dialog, and answers that dialog with atSaveDialog.
+    /// Refuses when the click opened no save dialog, or more than one, or when atSaveDialog
+    /// left the dialog open.
+    void ClickTool(const std::string& toolbar, const std::string& toolId,
+                   const std::function<void(FileDialogUser&)>& atSaveDialog);
 
   private:
     Control* Lookup(const std::string& name, int16_t index) const;

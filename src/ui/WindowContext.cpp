@@ -7,12 +7,17 @@
 namespace vq::ui {
 
 WindowContext::WindowContext(std::shared_ptr<ProductFactory> product,
-                             std::shared_ptr<SharedService> service, ui::Screen screen)
-    : m_Product(std::move(product)), m_Service(std::move(service)), m_Screen(screen) {}
+                             std::shared_ptr<SharedService> service, ui::Screen screen,
+                             int32_t* untitledCounter)
+    : m_Product(std::move(product)),
+      m_Service(std::move(service)),
+      m_Screen(screen),
+      m_UntitledCounter(untitledCounter) {}
 
 WindowContext WindowContext::OfThisThread() {
     std::shared_ptr<ProductFactory> product = ThisThread().Product;
-    return WindowContext(product, vq::Service(), Screen::OfThisThread());
+    return WindowContext(product, vq::Service(), Screen::OfThisThread(),
+                         &ThisThread().UntitledCounter);
 }
 
 ProductFactory& WindowContext::Product() const {
@@ -28,6 +33,16 @@ SharedService& WindowContext::Service() const {
 
 std::string WindowContext::GetText(int16_t id) const {
     return vq::GetText(id, m_Service.get());
+}
+
+std::string WindowContext::GetEnglishText(int16_t id) const {
+    return vq::GetText(id, static_cast<LanguageObject*>(nullptr));
+}
+
+int32_t& WindowContext::UntitledCounter() const {
+    if (m_UntitledCounter == nullptr)
+        throw Failure(Codes::ObjectRequired, "The window was given no untitled-name counter");
+    return *m_UntitledCounter;
 }
 
 }  // namespace vq::ui

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: the native tests (plain, then under AddressSanitizer and
-# UndefinedBehaviorSanitizer) and the Windows builds with their tests under Wine.
+# UndefinedBehaviorSanitizer), the fuzz targets for a bounded time, and the Windows builds with
+# their tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,6 +17,9 @@ echo "== native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake --preset native-sanitize >/dev/null
 cmake --build --preset native-sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset native-sanitize -j"$jobs"
+
+echo "== fuzz targets from their seed corpora, 25 s each (clang 14, libFuzzer, ASan+UBSan)"
+scripts/run-fuzz.sh 25
 
 if [ -x scripts/test-windows.sh ]; then
   echo "== Windows builds and tests under Wine"

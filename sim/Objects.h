@@ -63,7 +63,9 @@ class Command : public vq::Command {
 
 class Transmitter : public vq::Transmitter, public std::enable_shared_from_this<Transmitter> {
   public:
+    /// Enlisted in the world's living transmitters until it dies.
     explicit Transmitter(std::shared_ptr<World> world);
+    ~Transmitter() override;
 
     int32_t TxmType() override { return m_TxmType; }
     void SetTxmType(int32_t type) override;
@@ -118,6 +120,7 @@ class Transmitter : public vq::Transmitter, public std::enable_shared_from_this<
     const Instrument* Answering() const;
 
     std::shared_ptr<World> m_World;
+    uint64_t m_Enlisted = 0;
     int32_t m_TxmType = 1;
     int16_t m_Address = 0;
     int16_t m_ComPort = 1;

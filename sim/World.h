@@ -188,6 +188,12 @@ class World {
   private:
     friend class sim::Factory;
     friend class sim::Service;
+    friend class sim::Transmitter;
+
+    // The living transmitters in order of creation. They are held by address, so that a dead
+    // transmitter leaves nothing behind (a weak reference would keep its memory).
+    uint64_t Enlist(sim::Transmitter* txm);
+    void Discharge(uint64_t number);
 
     int32_t NextMessageAnswer(const MessageRecord& message);
 
@@ -200,7 +206,8 @@ class World {
     std::shared_ptr<sim::Language> m_Language;
     std::shared_ptr<sim::PathSplitter> m_Splitter;
     std::shared_ptr<sim::Chooser> m_Chooser;
-    std::vector<std::weak_ptr<sim::Transmitter>> m_Transmitters;
+    std::map<uint64_t, sim::Transmitter*> m_Transmitters;
+    uint64_t m_TransmittersCreated = 0;
     std::vector<std::weak_ptr<sim::DeviceServer>> m_Servers;
 };
 

@@ -298,6 +298,7 @@ class Service : public vq::SharedService {
                             const std::string& key, const std::string& defaultValue) override;
     vq::VbBool WriteSetting(const std::string& file, const std::string& section,
                             const std::string& key, const std::string& value) override;
+    /// Throws vq::Failure when the file cannot be written.
     void ClearSection(const std::string& file, const std::string& section) override;
     std::string ListSeparator() override { return "|"; }
     int16_t ToInteger(const vq::Value& value) override;

@@ -3,6 +3,12 @@
 # UndefinedBehaviorSanitizer), the fuzz targets for a bounded time, and the Windows builds with
 # their tests under Wine.
 set -euo pipefail
+case "${1:-}" in
+    -h | --help)
+        echo "Usage: scripts/test-all.sh   (no arguments; VQ_JOBS sets the build's parallel jobs)"
+        exit 0 ;;
+    ?*) echo "Usage: scripts/test-all.sh   (no arguments)" >&2; exit 2 ;;
+esac
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh native

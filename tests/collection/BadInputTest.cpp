@@ -20,17 +20,6 @@ class BadTxmFile : public vqtest::CollectionFixture {
   protected:
     void SetUp() override { Initialize(); }
 
-    std::string File() const { return (folder.Path() / "plant.txm").string(); }
-    void WriteFile(const std::string& text, const std::string& file = "") {
-        std::ofstream(file.empty() ? File() : file, std::ios::binary | std::ios::trunc) << text;
-        world->Ini().Forget();
-    }
-    std::string FileText() const {
-        std::ifstream in(File(), std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
     /// The description of the failure Load ends with ("" when it ends without one).
     std::string LoadFailure(const std::string& file, const std::string& section) {
         try {

@@ -36,17 +36,7 @@ class FaultInjection : public vqtest::CollectionFixture {
         oldText = old + "[After]\nB=2\n";
     }
 
-    std::string File() const { return (folder.Path() / "plant.txm").string(); }
-    void Restore() {
-        std::ofstream(File(), std::ios::binary | std::ios::trunc) << oldText;
-        world->Ini().Forget();
-    }
-    std::string FileText() const {
-        std::ifstream in(File(), std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    void Restore() { WriteFile(oldText); }
     /// The file after each call of an undisturbed Save: states[j] after j calls.
     std::vector<std::string> SaveStates() {
         Restore();
@@ -139,10 +129,7 @@ TEST_F(FaultInjection, DyingInsideAWriteLeavesTheWholeFileOfTheCallBefore) {
             // The complete new file is left beside it under a temporary name.
             const std::vector<std::string> temps = TempFiles();
             ASSERT_EQ(temps.size(), 1u) << "death " << death;
-            std::ifstream in(temps[0], std::ios::binary);
-            std::stringstream text;
-            text << in.rdbuf();
-            EXPECT_EQ(text.str(), states[death]);
+            EXPECT_EQ(Bytes(temps[0]), states[death]);
         } else {
             EXPECT_EQ(where, "append-before-write");
             EXPECT_TRUE(TempFiles().empty());

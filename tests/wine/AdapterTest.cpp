@@ -2,10 +2,10 @@
 // looked up once per object type, failures carried over with their code and description,
 // events found through class information or the only connection point, fixed dispatch ids of
 // the port object, and by-reference objects handed back.
+#include "win32/host/Adapters.h"
 #include "Host.h"
 #include "support/Failure.h"
 #include "vqTransmitters32.h"
-#include "win32/host/Adapters.h"
 
 namespace vqtest {
 namespace {

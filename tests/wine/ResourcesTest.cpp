@@ -2,8 +2,8 @@
 // table compiled from the core's single text table (checked entry by entry, accents included),
 // which GetText reads in the host's current language.
 #include "Host.h"
-#include "support/Texts.h"
 #include "win32/com/Variants.h"
+#include "support/Texts.h"
 
 namespace vqtest {
 namespace {

@@ -1,14 +1,16 @@
 // A host session against the simulated host product: start-up, additions, a configuration
 // file written and read back, and what the host product's registry heard along the way.
 //
-// Usage: vq_demo [folder]   (the session's files stay in the folder; default: a fresh
-// folder under the system's temporary folder, kept after the run)
+// Usage: vq_demo [folder]   (the session's files stay in the folder, taken from the current
+// directory when relative; default: a fresh folder under the system's temporary folder, kept
+// after the run)
 
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <iostream>
 #include <sstream>
+#include <string>
 
 #include "collection/Txms.h"
 #include "sim/Sim.h"
@@ -45,14 +47,34 @@ std::string FileText(const std::filesystem::path& file) {
 }
 
 std::filesystem::path SessionFolder(int argc, char** argv) {
-    if (argc > 1) return argv[1];
+    // Absolute, so that the simulator does not join a relative folder to itself.
+    if (argc > 1) return std::filesystem::absolute(argv[1]).lexically_normal();
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
     return std::filesystem::temp_directory_path() / ("vq-demo-" + std::to_string(stamp));
+}
+
+// Why Add answered nothing, as far as the host can tell: Add itself gives no reason.
+std::string RefusalReason(vq::Txms& txms, const std::string& key, int32_t type) {
+    if (!key.empty() && txms.Item(vq::Value(key)))
+        return "the key \"" + key + "\" is taken by " + txms.Item(vq::Value(key))->Name() +
+               " (keys ignore letter case)";
+    if (type < 1 || type > txms.Servers().Count())
+        return "type " + std::to_string(type) + " has no device server (there are " +
+               std::to_string(txms.Servers().Count()) + ")";
+    return "the simulated product refused it";
+}
+
+std::string NameOf(const vq::TransmitterRef& txm) {
+    return txm ? txm->Name() : "nothing";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) try {
+    if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
+        std::cerr << "Usage: vq_demo [folder]\n";
+        return std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h" ? 0 : 2;
+    }
     const std::filesystem::path folder = SessionFolder(argc, argv);
     auto world = std::make_shared<sim::World>(folder);
     vq::ScopedProduct product(std::make_shared<sim::Factory>(world));
@@ -80,7 +102,8 @@ int main(int argc, char** argv) try {
         const vq::TransmitterRef txm = txms->Add(vq::Value(key), type, address, port, settings, 1,
                                                  name, vq::VbBool::From(autoConnect), vq::VbTrue);
         std::cout << "Add " << name << (key.empty() ? "" : " under key \"" + key + "\"") << ": "
-                  << (txm ? "added" : "nothing") << "\n";
+                  << (txm ? "added" : "nothing, because " + RefusalReason(*txms, key, type))
+                  << "\n";
     };
     std::cout << "\n";
     add("Flow", 1, 5, 1, "4800,n,8,1", true);
@@ -90,8 +113,8 @@ int main(int argc, char** argv) try {
     add("", 9, 1, 1, "4800,n,8,1", false);      // no device server for type 9
     PrintCollection(*txms, "The collection");
 
-    std::cout << "\nItem(\"PRESSURE\"): " << txms->Item(vq::Value("PRESSURE"))->Name() << "\n";
-    std::cout << "Item(2): " << txms->Item(vq::Value(2))->Name() << "\n";
+    std::cout << "\nItem(\"PRESSURE\"): " << NameOf(txms->Item(vq::Value("PRESSURE"))) << "\n";
+    std::cout << "Item(2): " << NameOf(txms->Item(vq::Value(2))) << "\n";
 
     std::cout << "\nA device server reports a synchronised unit:\n";
     std::dynamic_pointer_cast<sim::DeviceServer>(txms->Servers().At(1))
@@ -100,8 +123,13 @@ int main(int argc, char** argv) try {
     const std::filesystem::path file = folder / "plant.txm";
     const vq::VbBool saved = txms->Save(file.string(), "TxmConfiguration", vq::Value(-1));
     std::cout << "\nSave to " << file.filename().string() << ": "
-              << (saved.IsTrue() ? "true" : "false") << "\n"
-              << FileText(file);
+              << (saved.IsTrue() ? "true" : "false") << "\n";
+    if (!saved.IsTrue()) {
+        std::cerr << "Save failed: " << file.string()
+                  << " could not be written: " << world->Ini().LastProblem() << "\n";
+        return 1;
+    }
+    std::cout << FileText(file);
 
     PrintLines("Registry calls", world->RegistryLog());
     PrintLines("Registry events while connecting", world->RegistryEvents);
@@ -116,6 +144,10 @@ int main(int argc, char** argv) try {
     std::cout << "\nLoad into a new collection, connecting: " << connected << " connected\n";
     PrintCollection(*txms, "The loaded collection");
 
+    if (txms->Count() == 0) {
+        std::cerr << "Load found no transmitters in " << file.string() << "\n";
+        return 1;
+    }
     txms->Remove(vq::Value(1));
     PrintCollection(*txms, "After Remove(1)");
     PrintLines("Registry calls since the load", world->RegistryLog());

@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a build needs when they are missing.
-# Usage: scripts/install-deps.sh native|windows
+# Usage: scripts/install-deps.sh native|windows|fuzz
 set -euo pipefail
 
 native=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest libbenchmark-dev)
 windows=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libwine-dev wine wine64 xvfb
          xauth imagemagick googletest)
+fuzz=(cmake ninja-build clang-14 libclang-rt-14-dev)
 
 case "${1:-native}" in
   native) wanted=("${native[@]}") ;;
   windows) wanted=("${windows[@]}") ;;
-  *) echo "usage: $0 native|windows" >&2; exit 2 ;;
+  fuzz) wanted=("${fuzz[@]}") ;;
+  *) echo "usage: $0 native|windows|fuzz" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -1,6 +1,12 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmark programs; they print their figures.
 set -euo pipefail
+case "${1:-}" in
+    -h | --help)
+        echo "Usage: scripts/run-bench.sh   (no arguments; prints the benchmarks' figures)"
+        exit 0 ;;
+    ?*) echo "Usage: scripts/run-bench.sh   (no arguments)" >&2; exit 2 ;;
+esac
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh native
 cmake --preset native >/dev/null

@@ -1,7 +1,14 @@
 #!/usr/bin/env bash
 # Runs every test: the native tests (plain, then under AddressSanitizer and
-# UndefinedBehaviorSanitizer) and the Windows builds with their tests under Wine.
+# UndefinedBehaviorSanitizer), the fuzz targets for a bounded time, and the Windows builds with
+# their tests under Wine.
 set -euo pipefail
+case "${1:-}" in
+    -h | --help)
+        echo "Usage: scripts/test-all.sh   (no arguments; VQ_JOBS sets the build's parallel jobs)"
+        exit 0 ;;
+    ?*) echo "Usage: scripts/test-all.sh   (no arguments)" >&2; exit 2 ;;
+esac
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh native
@@ -16,6 +23,9 @@ echo "== native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake --preset native-sanitize >/dev/null
 cmake --build --preset native-sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset native-sanitize -j"$jobs"
+
+echo "== fuzz targets from their seed corpora, 25 s each (clang 14, libFuzzer, ASan+UBSan)"
+scripts/run-fuzz.sh 25
 
 if [ -x scripts/test-windows.sh ]; then
   echo "== Windows builds and tests under Wine"

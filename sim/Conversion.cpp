@@ -22,8 +22,8 @@ bool IsDigit(char c) {
 
 [[noreturn]] void NotANumber(const std::string& text) {
     throw vq::Failure(vq::Codes::TypeMismatch,
-                      "\"" + text +
-                          "\" is not a whole number: use decimal digits with an optional sign "
+                      vq::Quoted(text) +
+                          " is not a whole number: use decimal digits with an optional sign "
                           "and fraction, such as 12 or -3.5");
 }
 
@@ -71,11 +71,11 @@ int RoundUp(const Parsed& parsed, int64_t magnitude) {
 int16_t FromText(const std::string& text) {
     const std::optional<Parsed> parsed = ParseDecimal(text);
     if (!parsed) NotANumber(text);
-    if (parsed->Whole.size() > 6) OutOfRange("\"" + text + "\"");
+    if (parsed->Whole.size() > 6) OutOfRange(vq::Quoted(text));
     int64_t magnitude = parsed->Whole.empty() ? 0 : std::stoll(parsed->Whole);
     magnitude += RoundUp(*parsed, magnitude);
     const int64_t result = parsed->Negative ? -magnitude : magnitude;
-    if (result < kLow || result > kHigh) OutOfRange("\"" + text + "\"");
+    if (result < kLow || result > kHigh) OutOfRange(vq::Quoted(text));
     return static_cast<int16_t>(result);
 }
 

@@ -15,9 +15,7 @@ vq::TransmitterRef Factory::CreateTransmitter() {
         throw vq::Failure(vq::Codes::CannotCreateObject,
                           "ActiveX component can't create object: "
                           "the transmitter class is not available");
-    auto txm = std::make_shared<sim::Transmitter>(m_World);
-    m_World->m_Transmitters.push_back(txm);
-    return txm;
+    return std::make_shared<sim::Transmitter>(m_World);
 }
 
 vq::CommandRef Factory::CreateCommand() {

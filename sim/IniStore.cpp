@@ -2,8 +2,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <system_error>
 #include <thread>
@@ -129,12 +129,20 @@ struct IniStore::Document {
 
     std::string Serialize() const {
         std::string text;
-        for (const Line& line : Preamble.Lines) text += line.Text + '\n';
+        for (const Line& line : Preamble.Lines) AppendLine(text, line.Text);
         for (const Section& section : Sections) {
-            text += (section.Header.empty() ? "[" + section.Name + "]" : section.Header) + '\n';
-            for (const Line& line : section.Lines) text += line.Text + '\n';
+            AppendLine(text, section.Header.empty() ? "[" + section.Name + "]" : section.Header);
+            for (const Line& line : section.Lines) AppendLine(text, line.Text);
         }
         return text;
+    }
+
+    // Reading takes one "\r" before each "\n" as part of the line end, so a line that ends
+    // with "\r" itself is written with "\r\n" to read back the same.
+    static void AppendLine(std::string& text, const std::string& line) {
+        text += line;
+        if (!line.empty() && line.back() == '\r') text += '\r';
+        text += '\n';
     }
 };
 
@@ -188,17 +196,44 @@ std::string CacheKey(const fs::path& file) {
     return (ec ? file : full).lexically_normal().string();
 }
 
-// True when the file may be replaced: the file, if present, is a regular file that its owner
-// may write; when it is not present, its folder exists.
-bool MayWrite(const fs::path& file) {
+// "" when the file may be replaced: the file, if present, is a regular file that its owner
+// may write; when it is not present, its folder exists. Otherwise why not.
+std::string WriteProblem(const fs::path& file) {
     std::error_code ec;
     const fs::file_status status = fs::status(file, ec);
     if (status.type() == fs::file_type::not_found) {
         const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
-        return fs::is_directory(folder, ec);
+        if (fs::is_directory(folder, ec)) return "";
+        return "the folder " + folder.string() + " does not exist";
     }
-    if (ec || status.type() != fs::file_type::regular) return false;
-    return (status.permissions() & fs::perms::owner_write) != fs::perms::none;
+    if (ec) return file.string() + " cannot be reached: " + ec.message();
+    if (status.type() == fs::file_type::directory) return file.string() + " is a folder";
+    if (status.type() != fs::file_type::regular) return file.string() + " is not a regular file";
+    if ((status.permissions() & fs::perms::owner_write) == fs::perms::none)
+        return file.string() + " is read-only";
+    return "";
+}
+
+// The file's bytes; false when it cannot be opened or a read fails. (A stream reports a
+// failed read as the end of the file, so this reads through the C library.)
+bool ReadWhole(const fs::path& file, std::string& content) {
+#ifdef _WIN32
+    std::FILE* in = _wfopen(file.c_str(), L"rb");
+#else
+    std::FILE* in = std::fopen(file.c_str(), "rb");
+#endif
+    if (in == nullptr) return false;
+    char buffer[16384];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0) content.append(buffer, got);
+    const bool complete = std::ferror(in) == 0;
+    std::fclose(in);
+    return complete;
+}
+
+[[noreturn]] void CannotRead(const fs::path& file, const std::string& why) {
+    throw vq::Failure(vq::Codes::PathFileAccess,
+                      "The settings file " + file.string() + " cannot be read: " + why);
 }
 
 }  // namespace
@@ -215,7 +250,7 @@ IniStore::Document& IniStore::Load(const fs::path& file) {
     std::error_code sizeError, timeError;
     const std::uintmax_t size = fs::file_size(file, sizeError);
     const fs::file_time_type time = fs::last_write_time(file, timeError);
-    if (sizeError || timeError) {  // missing (or not a file): reads as empty
+    if (sizeError || timeError) {  // missing (or not a regular file): reads as empty
         if (!(doc.Valid && !doc.Exists)) {
             doc.Reset();
             doc.Valid = true;
@@ -228,10 +263,8 @@ IniStore::Document& IniStore::Load(const fs::path& file) {
     doc.Exists = true;
     doc.Size = size;
     doc.Time = time;
-    std::ifstream in(file, std::ios::binary);
     std::string content;
-    if (in) content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    doc.Readable = in.good() || in.eof();
+    doc.Readable = ReadWhole(file, content);
     if (doc.Readable) doc.Parse(content);
     doc.Valid = true;
     return doc;
@@ -243,6 +276,11 @@ std::string IniStore::Read(const fs::path& file, const std::string& section, con
     CheckSectionName(section);
     CheckKeyName(key);
     Document& doc = Load(file);
+    if (!doc.Exists) {
+        std::error_code ec;
+        if (fs::is_directory(file, ec)) CannotRead(file, "it is a folder");
+    }
+    if (!doc.Readable) CannotRead(file, "reading it failed");
     const auto found = doc.Index.find(Fold(section));
     if (found == doc.Index.end()) return defaultValue;
     const Section& s = doc.Sections[found->second];
@@ -259,8 +297,9 @@ bool IniStore::Write(const fs::path& file, const std::string& section, const std
     CheckKeyName(key);
     CheckValue(value);
     m_LastWrite = WriteKind::None;
+    m_LastProblem.clear();
     Document& doc = Load(file);
-    if (!doc.Readable || !MayWrite(file)) return false;
+    if (!Writable(file, doc)) return false;
 
     Line added{key + "=" + value, key.size()};
     const std::string lineEnd = doc.EndsWithNewline ? "" : "\n";
@@ -307,16 +346,22 @@ bool IniStore::ClearSection(const fs::path& file, const std::string& section) {
     CheckFileName(file);
     CheckSectionName(section);
     m_LastWrite = WriteKind::None;
+    m_LastProblem.clear();
     Document& doc = Load(file);
     const std::string folded = Fold(section);
     if (doc.Index.find(folded) == doc.Index.end()) {
         m_LastWrite = WriteKind::Unchanged;
         return true;
     }
-    if (!doc.Readable || !MayWrite(file)) return false;
+    if (!Writable(file, doc)) return false;
     std::erase_if(doc.Sections, [&](const Section& s) { return Fold(s.Name) == folded; });
     doc.IndexSections();
     return Rewrite(file, doc);
+}
+
+bool IniStore::Writable(const fs::path& file, const Document& doc) {
+    m_LastProblem = doc.Readable ? WriteProblem(file) : file.string() + " cannot be read";
+    return m_LastProblem.empty();
 }
 
 void IniStore::Fault(const std::string& point) {
@@ -346,6 +391,7 @@ bool IniStore::Rewrite(const fs::path& file, Document& doc) {
         if (out) out.write(text.data(), static_cast<std::streamsize>(text.size()));
         out.close();
         if (!out) {
+            m_LastProblem = "the temporary file " + temp.string() + " could not be written";
             fs::remove(temp, ec);
             return false;
         }
@@ -360,6 +406,7 @@ bool IniStore::Rewrite(const fs::path& file, Document& doc) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     if (ec) {
+        m_LastProblem = file.string() + " could not be replaced: " + ec.message();
         fs::remove(temp, ec);
         return false;
     }
@@ -385,6 +432,7 @@ bool IniStore::Append(const fs::path& file, Document& doc, const std::string& te
     }
     std::error_code ec;
     if (!written) {
+        m_LastProblem = file.string() + " could not be extended";
         // Never leave part of a line behind.
         if (fs::file_size(file, ec) != oldSize && !ec) fs::resize_file(file, oldSize, ec);
         return false;

@@ -36,7 +36,8 @@ class IniStore {
     IniStore& operator=(const IniStore&) = delete;
 
     /// The value under section and key, or defaultValue when the file, section or key is
-    /// missing or the file cannot be read. Throws vq::Failure for names that no file can hold.
+    /// missing. Throws vq::Failure (path/file access) when the file is there but cannot be
+    /// read, or is a folder, and for names that no file can hold.
     std::string Read(const std::filesystem::path& file, const std::string& section,
                      const std::string& key, const std::string& defaultValue);
 
@@ -49,6 +50,10 @@ class IniStore {
     /// Removes the section with every key in it. False when the file cannot be written; true
     /// when there was nothing to remove.
     bool ClearSection(const std::filesystem::path& file, const std::string& section);
+
+    /// Why the last Write or ClearSection answered false, naming the file: "the folder ... does
+    /// not exist", "... is a folder", "... is read-only", ...; "" after one that succeeded.
+    const std::string& LastProblem() const { return m_LastProblem; }
 
     /// Throws vq::Failure when the text cannot be stored and read back as a section name,
     /// a key or a value.
@@ -73,6 +78,7 @@ class IniStore {
   private:
     struct Document;
     Document& Load(const std::filesystem::path& file);
+    bool Writable(const std::filesystem::path& file, const Document& doc);
     bool Rewrite(const std::filesystem::path& file, Document& doc);
     bool Append(const std::filesystem::path& file, Document& doc, const std::string& text);
     void Fault(const std::string& point);
@@ -82,6 +88,7 @@ class IniStore {
     Document* m_LastDocument = nullptr;
     std::function<void(const std::string&)> m_FaultHook;
     WriteKind m_LastWrite = WriteKind::None;
+    std::string m_LastProblem;
 };
 
 }  // namespace sim

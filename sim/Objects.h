@@ -63,7 +63,9 @@ class Command : public vq::Command {
 
 class Transmitter : public vq::Transmitter, public std::enable_shared_from_this<Transmitter> {
   public:
+    /// Enlisted in the world's living transmitters until it dies.
     explicit Transmitter(std::shared_ptr<World> world);
+    ~Transmitter() override;
 
     int32_t TxmType() override { return m_TxmType; }
     void SetTxmType(int32_t type) override;
@@ -120,6 +122,7 @@ class Transmitter : public vq::Transmitter, public std::enable_shared_from_this<
     const Instrument* Answering() const;
 
     std::shared_ptr<World> m_World;
+    uint64_t m_Enlisted = 0;
     int32_t m_TxmType = 1;
     int16_t m_Address = 0;
     int16_t m_ComPort = 1;
@@ -297,6 +300,7 @@ class Service : public vq::SharedService {
                             const std::string& key, const std::string& defaultValue) override;
     vq::VbBool WriteSetting(const std::string& file, const std::string& section,
                             const std::string& key, const std::string& value) override;
+    /// Throws vq::Failure when the file cannot be written.
     void ClearSection(const std::string& file, const std::string& section) override;
     std::string ListSeparator() override { return "|"; }
     int16_t ToInteger(const vq::Value& value) override;

@@ -34,13 +34,26 @@ bool ParsePlacement(const std::string& text, int32_t (&values)[5]) {
 
 // ---- Shared service
 
+namespace {
+
+void Count(CountedFault& fault, const std::string& call) {
+    if (++fault.Calls == fault.FailAt)
+        throw vq::Failure(vq::Codes::PathFileAccess, "Path/File access error in " + call +
+                                                         " (call " + std::to_string(fault.Calls) +
+                                                         " failed on request)");
+}
+
+}  // namespace
+
 std::string Service::ReadSetting(const std::string& file, const std::string& section,
                                  const std::string& key, const std::string& defaultValue) {
+    Count(m_World.ReadFault, "ReadSetting of " + key);
     return m_World.Ini().Read(m_World.Resolve(file), section, key, defaultValue);
 }
 
 vq::VbBool Service::WriteSetting(const std::string& file, const std::string& section,
                                  const std::string& key, const std::string& value) {
+    Count(m_World.WriteFault, "WriteSetting of " + key);
     const auto outcome = m_World.WriteOutcomes.find(key);
     if (outcome != m_World.WriteOutcomes.end() && outcome->second == Outcome::Refuse)
         return vq::VbFalse;
@@ -50,7 +63,12 @@ vq::VbBool Service::WriteSetting(const std::string& file, const std::string& sec
 }
 
 void Service::ClearSection(const std::string& file, const std::string& section) {
-    m_World.Ini().ClearSection(m_World.Resolve(file), section);
+    Count(m_World.WriteFault, "ClearSection of " + section);
+    const std::filesystem::path path = m_World.Resolve(file);
+    if (!m_World.Ini().ClearSection(path, section))
+        throw vq::Failure(vq::Codes::PathFileAccess,
+                          "The section \"" + section + "\" of " + path.string() +
+                              " cannot be cleared: " + m_World.Ini().LastProblem());
 }
 
 int16_t Service::ToInteger(const vq::Value& value) {

@@ -93,7 +93,12 @@ vq::Value Command::ReplyValue(int32_t index) {
     return Replies[static_cast<std::size_t>(index - 1)];
 }
 
-Transmitter::Transmitter(std::shared_ptr<World> world) : m_World(std::move(world)) {}
+Transmitter::Transmitter(std::shared_ptr<World> world)
+    : m_World(std::move(world)), m_Enlisted(m_World->Enlist(this)) {}
+
+Transmitter::~Transmitter() {
+    m_World->Discharge(m_Enlisted);
+}
 
 void Transmitter::SetTxmType(int32_t type) {
     Put(m_Log, *m_World, m_TxmType, type, "TxmType", std::to_string(type));

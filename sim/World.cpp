@@ -79,10 +79,19 @@ std::shared_ptr<PortObject> World::Port(int32_t family) {
 
 std::vector<std::shared_ptr<Transmitter>> World::Transmitters() const {
     std::vector<std::shared_ptr<Transmitter>> living;
-    for (const auto& weak : m_Transmitters) {
-        if (auto txm = weak.lock()) living.push_back(std::move(txm));
+    for (const auto& [number, txm] : m_Transmitters) {
+        if (auto alive = txm->weak_from_this().lock()) living.push_back(std::move(alive));
     }
     return living;
+}
+
+uint64_t World::Enlist(Transmitter* txm) {
+    m_Transmitters.emplace(++m_TransmittersCreated, txm);
+    return m_TransmittersCreated;
+}
+
+void World::Discharge(uint64_t number) {
+    m_Transmitters.erase(number);
 }
 
 std::vector<std::shared_ptr<DeviceServer>> World::Servers() const {

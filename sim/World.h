@@ -52,6 +52,14 @@ enum class Outcome {
     Fail      // throws vq::Failure
 };
 
+/// Fails one call of a counted kind: the calls are numbered from 1 as they come, and the call
+/// numbered FailAt (0: none) throws vq::Failure (path/file access) before it touches a file.
+struct CountedFault {
+    int64_t FailAt = 0;
+    /// Calls counted so far; set FailAt and Calls = 0 together to start a new count.
+    int64_t Calls = 0;
+};
+
 /// One device-server family (1 to 6; the type number of its transmitters is the same).
 struct FamilySetup {
     std::string TypeName;
@@ -139,6 +147,10 @@ class World {
     /// What the shared service's WriteSetting does for a key (exact spelling): Refuse answers
     /// false and writes nothing, Fail throws. Keys not named are written.
     std::map<std::string, Outcome> WriteOutcomes;
+    /// The k-th ReadSetting fails.
+    CountedFault ReadFault;
+    /// The k-th call that changes a settings file (WriteSetting or ClearSection) fails.
+    CountedFault WriteFault;
 
     /// Texts by number of the shared service (200 "OK", 208 "Transmitters").
     std::map<int32_t, std::string> Strings;
@@ -190,6 +202,12 @@ class World {
   private:
     friend class sim::Factory;
     friend class sim::Service;
+    friend class sim::Transmitter;
+
+    // The living transmitters in order of creation. They are held by address, so that a dead
+    // transmitter leaves nothing behind (a weak reference would keep its memory).
+    uint64_t Enlist(sim::Transmitter* txm);
+    void Discharge(uint64_t number);
 
     int32_t NextMessageAnswer(const MessageRecord& message);
 
@@ -202,7 +220,8 @@ class World {
     std::shared_ptr<sim::Language> m_Language;
     std::shared_ptr<sim::PathSplitter> m_Splitter;
     std::shared_ptr<sim::Chooser> m_Chooser;
-    std::vector<std::weak_ptr<sim::Transmitter>> m_Transmitters;
+    std::map<uint64_t, sim::Transmitter*> m_Transmitters;
+    uint64_t m_TransmittersCreated = 0;
     std::vector<std::weak_ptr<sim::DeviceServer>> m_Servers;
 };
 

@@ -330,13 +330,13 @@ int16_t Txms::Load(const std::string& fileName, const std::string& section, cons
         if (parts.size() < 6)
             throw Failure(Codes::SubscriptOutOfRange,
                           where + " holds " + std::to_string(parts.size()) +
-                              " fields where six are needed: \"" + value + "\"");
+                              " fields where six are needed: " + Quoted(value));
         const auto field = [&](std::size_t k) -> int16_t {
             try {
                 return service->ToInteger(Value(parts[k]));
             } catch (const Failure& failure) {
-                throw Failure(failure.Code(), where + ", field " + std::to_string(k) + " \"" +
-                                                  parts[k] + "\": " + failure.Description());
+                throw Failure(failure.Code(), where + ", field " + std::to_string(k) + " " +
+                                                  Quoted(parts[k]) + ": " + failure.Description());
             }
         };
         const int16_t address = field(1);

@@ -41,4 +41,15 @@ class Failure : public std::runtime_error {
     int32_t m_Code;
 };
 
+/// A text as a description quotes it: in double quotes, and cut after its first 80 bytes
+/// (never inside a UTF-8 sequence) with its full length added, so that a 10 MB value still
+/// gives a description a person can read.
+inline std::string Quoted(const std::string& text) {
+    constexpr std::size_t kShown = 80;
+    if (text.size() <= kShown) return "\"" + text + "\"";
+    std::size_t cut = kShown;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    return "\"" + text.substr(0, cut) + "...\" (" + std::to_string(text.size()) + " bytes)";
+}
+
 }  // namespace vq

@@ -121,8 +121,8 @@ class OrderedCollection {
     }
     static Failure MissingKey(std::string_view key) {
         return Failure(Codes::InvalidProcedureCall,
-                       "Invalid procedure call or argument: no entry has the key \"" +
-                           std::string(key) + "\"");
+                       "Invalid procedure call or argument: no entry has the key " +
+                           Quoted(std::string(key)));
     }
 
     std::vector<Entry> m_Entries;

@@ -162,7 +162,7 @@ std::string Value::Describe() const {
         case Kind::Real:
             return "the number " + ToText();
         case Kind::Text:
-            return "the text \"" + m_Text + "\"";
+            return "the text " + Quoted(m_Text);
         case Kind::Object:
             return m_Object ? "an object" : "Nothing";
         case Kind::Unsupported:

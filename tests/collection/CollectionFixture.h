@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -85,6 +87,21 @@ class CollectionFixture : public ::testing::Test {
     }
 
     std::string Folder() const { return folder.Path().string(); }
+
+    /// The configuration file the persistence tests use, and its bytes.
+    std::string File() const { return (folder.Path() / "plant.txm").string(); }
+    std::string FileText() const { return Bytes(File()); }
+    static std::string Bytes(const std::string& file) {
+        std::ifstream in(file, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    /// Replaces the configuration file's bytes behind the simulated service's back.
+    void WriteFile(const std::string& text) {
+        std::ofstream(File(), std::ios::binary | std::ios::trunc) << text;
+        world->Ini().Forget();
+    }
 
     sim::ScratchFolder folder;
     std::shared_ptr<sim::World> world = std::make_shared<sim::World>(folder.Path());

@@ -18,7 +18,6 @@ class Persistence : public vqtest::CollectionFixture {
   protected:
     void SetUp() override { Initialize(); }
 
-    std::string File() const { return (folder.Path() / "plant.txm").string(); }
     std::string Read(const std::string& key, const std::string& section = "TxmConfiguration") {
         return world->Service()->ReadSetting(File(), section, key, "<none>");
     }
@@ -31,12 +30,6 @@ class Persistence : public vqtest::CollectionFixture {
         Strings values;
         for (int i = 1; i <= n; ++i) values.push_back(Read("TXM" + std::to_string(i)));
         return values;
-    }
-    std::string FileText() const {
-        std::ifstream in(File(), std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
     }
 };
 

@@ -154,6 +154,18 @@ TEST_F(IniStoreTest, DyingBeforeTheRenameOrTheAppendLeavesTheOldFileWhole) {
     EXPECT_EQ(m_Store.Read(m_File, "S", "c", "none"), "none");
 }
 
+TEST_F(IniStoreTest, ValuesEndingInACarriageReturnSurviveAWriteOfAnotherKey) {
+    // Found by the settings-file fuzz target: every rewrite cut one "\r" off such a value.
+    WriteAll(m_File, "[A]\r\nk=v\r\r\n[B]\r\r\nx=1\r\n");
+    EXPECT_EQ(m_Store.Read(m_File, "A", "k", ""), "v\r");
+    ASSERT_TRUE(m_Store.Write(m_File, "A", "added", "1"));
+    ASSERT_EQ(m_Store.LastWrite(), Kind::Rewrite);
+    ASSERT_TRUE(m_Store.Write(m_File, "A", "more", "2"));
+    EXPECT_EQ(Fresh("A", "k"), "v\r");
+    EXPECT_EQ(Fresh("B", "x"), "1");
+    EXPECT_EQ(Fresh("A", "more"), "2");
+}
+
 TEST_F(IniStoreTest, NoticesChangesMadeByOtherWriters) {
     ASSERT_TRUE(m_Store.Write(m_File, "S", "k", "1"));
     ASSERT_EQ(m_Store.Read(m_File, "S", "k", ""), "1");

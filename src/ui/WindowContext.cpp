@@ -7,12 +7,16 @@
 namespace vq::ui {
 
 WindowContext::WindowContext(std::shared_ptr<ProductFactory> product,
-                             std::shared_ptr<SharedService> service, ui::Screen screen)
-    : m_Product(std::move(product)), m_Service(std::move(service)), m_Screen(screen) {}
+                             std::shared_ptr<SharedService> service, ui::Screen screen,
+                             std::shared_ptr<vq::Platform> platform)
+    : m_Product(std::move(product)),
+      m_Service(std::move(service)),
+      m_Screen(screen),
+      m_Platform(std::move(platform)) {}
 
 WindowContext WindowContext::OfThisThread() {
     std::shared_ptr<ProductFactory> product = ThisThread().Product;
-    return WindowContext(product, vq::Service(), Screen::OfThisThread());
+    return WindowContext(product, vq::Service(), Screen::OfThisThread(), ThisThread().Platform);
 }
 
 ProductFactory& WindowContext::Product() const {
@@ -24,6 +28,13 @@ ProductFactory& WindowContext::Product() const {
 SharedService& WindowContext::Service() const {
     if (!m_Service) throw Failure(Codes::ObjectRequired, "The window was given no shared service");
     return *m_Service;
+}
+
+vq::Platform& WindowContext::Platform() const {
+    if (!m_Platform)
+        throw Failure(Codes::ObjectRequired,
+                      "The window was given no platform to reach files with");
+    return *m_Platform;
 }
 
 std::string WindowContext::GetText(int16_t id) const {

@@ -1,15 +1,17 @@
 #pragma once
 // What a window is handed by whoever opens it: the host product's factory, the shared service,
-// the text lookup and the screen. A presenter reaches these only through its context, never
-// through the thread's module data, so the opener decides what the window works with (the
-// module functions that open the windows build the context from the thread's; a test may build
-// one from anything). The add/edit dialog and the list window are both built this way.
+// the text lookup, the screen and the platform (files, clock, programs, message pump). A presenter
+// reaches these only through its context, never through the thread's module data, so the opener
+// decides what the window works with (the module functions that open the windows build the context
+// from the thread's; a test may build one from anything). The add/edit dialog and the list window
+// are both built this way.
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "Screen.h"
+#include "support/Platform.h"
 #include "support/Product.h"
 
 namespace vq::ui {
@@ -17,8 +19,9 @@ namespace vq::ui {
 class WindowContext {
   public:
     WindowContext(std::shared_ptr<ProductFactory> product, std::shared_ptr<SharedService> service,
-                  ui::Screen screen);
-    /// The context of this thread: its product factory, its shared service and its screen.
+                  ui::Screen screen, std::shared_ptr<vq::Platform> platform = nullptr);
+    /// The context of this thread: its product factory, its shared service, its screen and its
+    /// platform.
     /// Throws Failure when the thread has no product factory or the factory no shared service.
     static WindowContext OfThisThread();
 
@@ -30,11 +33,14 @@ class WindowContext {
     /// asked on every call; English when that language lacks it or cannot be had. Never throws.
     std::string GetText(int16_t id) const;
     const ui::Screen& Screen() const { return m_Screen; }
+    /// Throws Failure when the context was made without one.
+    vq::Platform& Platform() const;
 
   private:
     std::shared_ptr<ProductFactory> m_Product;
     std::shared_ptr<SharedService> m_Service;
     ui::Screen m_Screen;
+    std::shared_ptr<vq::Platform> m_Platform;
 };
 
 }  // namespace vq::ui

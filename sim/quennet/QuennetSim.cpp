@@ -143,6 +143,7 @@ bool Responder::Poll(double now) {
         // A request counts once; the same line written again after its answer is a new one.
         if (ParseRequest(line) && (line != m_Current || m_Answered)) {
             m_File.Unlock();  // a request the dialog gave up on is answered no more
+            m_Events.push_back({now, "request", line});
             Plan(line, now);
             fresh = true;
         }
@@ -153,7 +154,7 @@ bool Responder::Poll(double now) {
         if (step.What != Step::Kind::Lock && !m_File.Write(step.Text)) break;
         if (step.What == Step::Kind::Finish) {
             m_File.Unlock();
-            m_Answers.push_back({now, m_CurrentStatus, m_CurrentName});
+            m_Events.push_back({now, m_CurrentStatus, m_CurrentName});
             m_Answered = true;
         }
         m_Steps.erase(m_Steps.begin());

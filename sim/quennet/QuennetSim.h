@@ -55,8 +55,8 @@ struct Config {
     double Locked = 0.0;
     /// The program ends after this many seconds without a new request.
     double ExitAfterIdle = 120.0;
-    /// When set, the program appends "<steady-clock ns> <status> <request>" for every final
-    /// answer it has written.
+    /// When set, the program appends a line for every request it takes up and every final
+    /// answer it writes: "<steady-clock ns> request <line>", "<ns> DONE <request name>".
     std::string LogFile;
 };
 
@@ -78,15 +78,19 @@ class RequestFile {
     virtual void Unlock() = 0;
 };
 
-/// The request file in a native folder, locked the way the system locks (a file opened
-/// without sharing on Windows, an exclusive flock elsewhere).
+/// A native file, locked the way the system locks (a file opened without sharing on Windows,
+/// an exclusive flock elsewhere).
+std::unique_ptr<RequestFile> OpenLockableFile(const std::string& path);
+/// The request file ExternalRequests.txt in a native folder.
 std::unique_ptr<RequestFile> OpenRequestFile(const std::string& folder);
 
-/// One answer the responder has finished.
-struct Answered {
+/// A request the responder took up, or a final answer it finished writing.
+struct Event {
     double Time;
-    std::string Status;
-    std::string Request;
+    /// "request", or the status of a final answer: "DONE" or "FAILED".
+    std::string What;
+    /// The request line, or the name of the request answered.
+    std::string Text;
 };
 
 class Responder {
@@ -97,8 +101,8 @@ class Responder {
     /// on any steadily rising clock). Returns true when it saw a new request.
     bool Poll(double now);
 
-    /// The final answers written so far.
-    const std::vector<Answered>& Answers() const { return m_Answers; }
+    /// The requests taken up and the final answers written so far, in order.
+    const std::vector<Event>& Events() const { return m_Events; }
 
   private:
     struct Step {
@@ -122,7 +126,7 @@ class Responder {
     bool m_Answered = false;
     std::string m_CurrentName;
     std::string m_CurrentStatus;
-    std::vector<Answered> m_Answers;
+    std::vector<Event> m_Events;
 };
 
 }  // namespace sim::quennet

@@ -1,4 +1,4 @@
-// The simulated Quennet's request file on disk. Locking it means what it means to the dialog's
+// The simulated Quennet's files on disk. Locking it means what it means to the dialog's
 // platform: on Windows the file is opened without sharing, so the dialog cannot open it; on
 // POSIX systems an exclusive flock, which the native platform honours.
 
@@ -84,9 +84,12 @@ class DiskRequestFile : public RequestFile {
 
 }  // namespace
 
+std::unique_ptr<RequestFile> OpenLockableFile(const std::string& path) {
+    return std::make_unique<DiskRequestFile>(path);
+}
+
 std::unique_ptr<RequestFile> OpenRequestFile(const std::string& folder) {
-    return std::make_unique<DiskRequestFile>(std::filesystem::path(folder) /
-                                             "ExternalRequests.txt");
+    return OpenLockableFile((std::filesystem::path(folder) / "ExternalRequests.txt").string());
 }
 
 }  // namespace sim::quennet

@@ -10,6 +10,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "AutoConnectDemo.h"
 #include "collection/Txms.h"
 #include "sim/Sim.h"
 
@@ -115,6 +116,7 @@ int main(int argc, char** argv) try {
         txms->Load(file.string(), "TxmConfiguration", vq::Value(), vq::VbTrue);
     std::cout << "\nLoad into a new collection, connecting: " << connected << " connected\n";
     PrintCollection(*txms, "The loaded collection");
+    RunAutoConnectDemo(*txms, folder);
 
     txms->Remove(vq::Value(1));
     PrintCollection(*txms, "After Remove(1)");

@@ -131,7 +131,12 @@ NativePlatform::NativePlatform(std::filesystem::path root)
 }
 
 NativePlatform::~NativePlatform() {
+    EndStarted();
+}
+
+void NativePlatform::EndStarted() {
     for (uint32_t pid : m_Started) EndProcess(static_cast<pid_t>(pid));
+    m_Started.clear();
 }
 
 std::optional<std::filesystem::path> NativePlatform::TryLocal(

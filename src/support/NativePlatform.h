@@ -47,8 +47,10 @@ class NativePlatform : public Platform, private FileSystem {
 
     // ---- Records
 
-    /// Process ids of the programs started so far, in order.
+    /// Process ids of the programs started so far (and not ended), in order.
     const std::vector<uint32_t>& Started() const { return m_Started; }
+    /// Ends the programs started so far and waits for them.
+    void EndStarted();
     /// Sum of the waits asked of ProcessMessages so far, in seconds.
     double WaitedSeconds() const { return m_Waited; }
     /// Number of ProcessMessages calls so far.

@@ -163,5 +163,34 @@ TEST(ScriptedHost, EnterPressesTheDefaultButtonOrTheFocusedOne) {
     EXPECT_EQ(log, (std::vector<std::string>{"key 97", "key 13", "other", "ok"}));
 }
 
+TEST(ScriptedHost, ActionsMeanwhileRunInOrderWhenAHandlerLetsMessagesThrough) {
+    ScriptedHost host;
+    SampleWindow window;
+    // A long-running handler that lets messages through five times.
+    CommandButton cmdBusy(window.form, "cmdBusy", -1, nullptr, {}, 5);
+    int passes = 0;
+    auto busy = cmdBusy.OnClick().Connect([&] {
+        for (passes = 1; passes <= 5; ++passes) host.DispatchPending();
+    });
+    host.Then([&](User& user) {
+        user.Meanwhile([](User& now) { now.Choose("cmbChoice", "one"); },
+                       [&] { return passes >= 3; });
+        user.Meanwhile([](User& now) { now.Click("chkOption"); });
+        user.Meanwhile([](User& now) { now.Choose("cmbChoice", "nine"); });
+        user.Click("cmdBusy");
+        user.Click("cmdCancel");
+    });
+    EXPECT_THROW(host.ShowModal(window.form), Failure) << "the failed action is reported";
+    EXPECT_EQ(window.log,
+              (std::vector<std::string>{"commit ", "choice one", "option 1", "Cancel"}));
+
+    host.Then([](User& user) {
+        user.Meanwhile([](User& now) { now.Click("chkOption"); });
+        user.Click("cmdOK");
+    });
+    EXPECT_THROW(host.ShowModal(window.form), Failure) << "an action that never ran";
+    EXPECT_FALSE(host.DispatchPending()) << "forgotten with the window's show";
+}
+
 }  // namespace
 }  // namespace vq::ui

@@ -24,6 +24,7 @@
 #include <thread>
 
 #include "Failure.h"
+#include "Utf8.h"
 
 extern char** environ;
 
@@ -304,39 +305,15 @@ constexpr std::array<char32_t, 32> kHighControls{
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-/// The next code point of UTF-8 text; an invalid byte reads as U+FFFD.
-char32_t NextCodePoint(const std::string& text, std::size_t& i) {
-    const auto lead = static_cast<unsigned char>(text[i++]);
-    if (lead < 0x80) return lead;
-    const int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
-    if (extra < 0) return 0xFFFD;
-    char32_t c = lead & (0x3F >> extra);
-    for (int k = 0; k < extra; ++k) {
-        if (i >= text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return 0xFFFD;
-        c = (c << 6) | (static_cast<unsigned char>(text[i++]) & 0x3F);
-    }
-    return c;
-}
 }  // namespace
 
 std::string ToCodePage1252(const std::string& utf8) {
     std::string bytes;
     for (std::size_t i = 0; i < utf8.size();) {
-        const char32_t c = NextCodePoint(utf8, i);
+        char32_t c = 0;
+        const std::size_t length = DecodeUtf8(utf8, i, c);
+        if (length == 0) c = 0xFFFD;  // a byte that is no UTF-8
+        i += length == 0 ? 1 : length;
         if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
             bytes += static_cast<char>(c);
             continue;

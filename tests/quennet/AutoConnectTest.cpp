@@ -135,8 +135,9 @@ TEST_F(AutoConnect, TheUserMayActMeanwhileAndACloseEndsTheExchange) {
     const auto log = InstallQuennet(*m_Platform, "operator", {"Client=missing", "Delay=0.3"});
     auto txm = Hart();
     bool busy = false;
+    // From the add-client request until the request after its answer: 0.8 s at least.
     const auto waitingForAddClient = [&] {
-        return ReadFile(RequestFile()).find("DO:AddClient(") != std::string::npos;
+        return ReadFile(RequestFile()).find("AddClient(") != std::string::npos;
     };
     const vq::VbBool result = Edit(txm, [&](User& user) {
         user.Meanwhile([&](User& now) {

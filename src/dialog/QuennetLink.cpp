@@ -13,6 +13,8 @@ namespace {
 
 constexpr float kFirstRead = 0.5f;
 constexpr float kAnswerLimit = 30.0f;
+/// With a watch on the data folder, the longest time an unchanged file goes unread.
+constexpr float kRereadAfter = 0.25f;
 constexpr float kSecondsPerDay = 86400.0f;
 /// The longest wait between two passes, and the shortest: a wait never ends so close to a
 /// mark that the single-precision clock could not yet tell the mark has passed.
@@ -70,6 +72,7 @@ QntOutcome QuennetLink::Run(const std::function<bool()>& windowOpen) {
     try {
         if (!fileSystem->FolderExists(QNTDataPath)) fileSystem->CreateFolders(QNTDataPath);
         WriteRequest(m_Lines.Discover);
+        m_MustRead = true;
     } catch (const Failure&) {
         state = QntState::Failed;
     }
@@ -78,7 +81,8 @@ QntOutcome QuennetLink::Run(const std::function<bool()>& windowOpen) {
         state == QntState::Failed ? nullptr : fileSystem->WatchFolder(QNTDataPath);
 
     while (state < QntState::Assigned) {
-        if (TimedOut(start, kFirstRead).IsNonZero()) Advance(state, start);
+        if (TimedOut(start, kFirstRead).IsNonZero() && WorthReading(watch.get()))
+            Advance(state, start);
         if (TimedOut(start, kAnswerLimit).IsNonZero()) state = QntState::Failed;
         const float wait = state < QntState::Assigned ? NextWait(start) : 0.0f;
         m_Platform.ProcessMessages(wait, watch.get());
@@ -135,9 +139,18 @@ void QuennetLink::Send(const std::string& request, int16_t next, int16_t& state,
     }
     state = next;
     start = m_Platform.SecondsSinceMidnight();
+    m_MustRead = true;
+}
+
+bool QuennetLink::WorthReading(FolderWatch* watch) {
+    if (watch == nullptr) return true;
+    const bool changed = watch->TakeChange();
+    return changed || m_MustRead || TimedOut(m_LastRead, kRereadAfter).IsNonZero();
 }
 
 void QuennetLink::Advance(int16_t& state, float& start) {
+    m_MustRead = false;
+    m_LastRead = m_Platform.SecondsSinceMidnight();
     int16_t status = QntStatus::NoAnswer;
     try {
         status = Progress_QNT_Connection(state);
@@ -184,6 +197,7 @@ int16_t QuennetLink::Progress_QNT_Connection(const int16_t& QNT_ConnectionState)
         ExternalRequestsData = ExternalRequestsFile->ReadAll();
         ExternalRequestsFile->Close();
     } catch (const Failure&) {
+        m_MustRead = true;
         return QntStatus::NoAnswer;  // held by Quennet while it writes, or its folder is gone
     }
     const std::string& data = ExternalRequestsData;

@@ -5,12 +5,17 @@
 // uses client id 2.
 //
 // One exchange runs inside one click of the dialog's Auto Connect button and ends before the
-// click returns. It writes a request, reads the file again in every pass once half a second
+// click returns. It writes a request, reads the file again in the passes after half a second
 // has gone by, moves by the answers, and gives every request 30 seconds for its final answer.
 // Window messages are let through in every pass, so the user can go on using (or close) the
 // dialog meanwhile. Between passes the link waits for a window message, a change in the data
 // folder or 20 ms, whichever comes first, shortened so that the half-second and 30-second marks
 // are never overslept.
+//
+// A file nobody changed holds what it held, so with a watch on the data folder the file is
+// read in the first pass after the half second, after each change, after a read that failed,
+// and every quarter second in any case (should a change go unnoticed); without a watch, in
+// every pass.
 //
 // The fields keep their values after an exchange; the next one rebuilds the paths and lines.
 
@@ -122,6 +127,8 @@ class QuennetLink {
     void WriteRequest(const std::string& request);
     /// Reads the file and moves the state by the answer, as the transition table says.
     void Advance(int16_t& state, float& start);
+    /// Whether this pass reads the file (see the top of this file).
+    bool WorthReading(FolderWatch* watch);
     /// Writes a request and restarts the clock; a request that cannot be written fails the
     /// exchange.
     void Send(const std::string& request, int16_t next, int16_t& state, float& start);
@@ -139,6 +146,10 @@ class QuennetLink {
 
     Platform& m_Platform;
     RequestLines m_Lines;
+    /// The next pass reads the file whether it changed or not.
+    bool m_MustRead = true;
+    /// When the file was read last (seconds since midnight).
+    float m_LastRead = 0.0f;
 };
 
 }  // namespace vq::dialog

@@ -22,6 +22,7 @@
 #include <cstring>
 #include <ctime>
 #include <thread>
+#include <utility>
 
 #include "Failure.h"
 #include "Utf8.h"
@@ -93,17 +94,24 @@ class InotifyWatch : public FolderWatch {
   public:
     explicit InotifyWatch(int fd) : m_Fd(fd) {}
     ~InotifyWatch() override { ::close(m_Fd); }
-    /// Waits until a change arrives or the time runs out; reads the changes.
-    void Wait(int milliseconds) const {
+    /// Waits until a change arrives or the time runs out; takes in the changes.
+    void Wait(int milliseconds) {
         pollfd entry{m_Fd, POLLIN, 0};
-        if (::poll(&entry, 1, milliseconds) <= 0) return;
-        std::array<char, 4096> events{};
-        while (::read(m_Fd, events.data(), events.size()) > 0) {
-        }
+        if (::poll(&entry, 1, milliseconds) > 0) Drain();
+    }
+    bool TakeChange() override {
+        Drain();
+        return std::exchange(m_Changed, false);
     }
 
   private:
+    void Drain() {
+        std::array<char, 4096> events{};
+        while (::read(m_Fd, events.data(), events.size()) > 0) m_Changed = true;
+    }
+
     int m_Fd;
+    bool m_Changed = true;
 };
 #endif
 
@@ -227,7 +235,7 @@ void NativePlatform::Wait(float seconds, FolderWatch* watch) {
     }
     const auto milliseconds = static_cast<int>(std::ceil(seconds * 1000.0f));
 #ifdef __linux__
-    if (const auto* inotify = dynamic_cast<InotifyWatch*>(watch)) {
+    if (auto* inotify = dynamic_cast<InotifyWatch*>(watch)) {
         inotify->Wait(milliseconds);
         return;
     }
@@ -263,6 +271,7 @@ void NativePlatform::CreateFolders(const std::string& path) {
 
 std::unique_ptr<TextStream> NativePlatform::OpenTextFile(const std::string& path, IoMode mode) {
     const std::string local = Local(path).string();
+    if (mode == IoMode::ForReading) ++m_FilesRead;
     const int flags = (mode == IoMode::ForWriting ? O_WRONLY : O_RDONLY) | O_CREAT | O_CLOEXEC;
     const int fd = ::open(local.c_str(), flags, 0666);
     if (fd < 0) throw FileFailure("Cannot open", path, errno);

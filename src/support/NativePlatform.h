@@ -55,6 +55,8 @@ class NativePlatform : public Platform, private FileSystem {
     double WaitedSeconds() const { return m_Waited; }
     /// Number of ProcessMessages calls so far.
     int64_t MessagePasses() const { return m_Passes; }
+    /// Number of text files opened for reading so far.
+    int64_t FilesRead() const { return m_FilesRead; }
 
     // ---- Platform
 
@@ -85,6 +87,7 @@ class NativePlatform : public Platform, private FileSystem {
     std::vector<uint32_t> m_Started;
     double m_Waited = 0.0;
     int64_t m_Passes = 0;
+    int64_t m_FilesRead = 0;
 };
 
 /// Windows-1252 bytes of UTF-8 text; characters the code page lacks become '?'.

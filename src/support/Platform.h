@@ -38,6 +38,9 @@ class TextStream {
 class FolderWatch {
   public:
     virtual ~FolderWatch() = default;
+    /// True when a file in the folder has changed since the last call (or since the watch
+    /// began); the change then counts as seen.
+    virtual bool TakeChange() = 0;
 };
 
 class FileSystem {

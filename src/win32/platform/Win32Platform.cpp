@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "support/Failure.h"
 #include "win32/com/Com.h"
@@ -89,9 +90,19 @@ class ChangeWatch : public FolderWatch {
     explicit ChangeWatch(HANDLE change) : m_Change(change) {}
     ~ChangeWatch() override { FindCloseChangeNotification(m_Change); }
     HANDLE Handle() const { return m_Change; }
+    /// The notification was signalled: note the change and watch for the next one.
+    void Rearm() {
+        m_Changed = true;
+        FindNextChangeNotification(m_Change);
+    }
+    bool TakeChange() override {
+        if (WaitForSingleObject(m_Change, 0) == WAIT_OBJECT_0) Rearm();
+        return std::exchange(m_Changed, false);
+    }
 
   private:
     HANDLE m_Change;
+    bool m_Changed = true;
 };
 
 class Win32Platform : public Platform, private FileSystem {
@@ -142,7 +153,7 @@ class Win32Platform : public Platform, private FileSystem {
         const DWORD woke = MsgWaitForMultipleObjectsEx(count, handles, milliseconds, QS_ALLINPUT,
                                                        MWMO_INPUTAVAILABLE);
         if (count == 1 && woke == WAIT_OBJECT_0)
-            FindNextChangeNotification(handles[0]);
+            change->Rearm();
         else if (woke == WAIT_OBJECT_0 + count)
             DispatchWaiting();
     }

@@ -12,6 +12,7 @@
 #include <sstream>
 #include <string>
 
+#include "AutoConnectDemo.h"
 #include "collection/Txms.h"
 #include "sim/Sim.h"
 
@@ -143,6 +144,7 @@ int main(int argc, char** argv) try {
         txms->Load(file.string(), "TxmConfiguration", vq::Value(), vq::VbTrue);
     std::cout << "\nLoad into a new collection, connecting: " << connected << " connected\n";
     PrintCollection(*txms, "The loaded collection");
+    RunAutoConnectDemo(*txms, folder);
 
     if (txms->Count() == 0) {
         std::cerr << "Load found no transmitters in " << file.string() << "\n";

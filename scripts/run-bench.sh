@@ -10,10 +10,12 @@ esac
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh native
 cmake --preset native >/dev/null
-cmake --build --preset native -j"${VQ_JOBS:-2}" --target vq_bench_collection vq_bench_listwindow
+cmake --build --preset native -j"${VQ_JOBS:-2}" --target vq_bench_collection vq_bench_listwindow vq_bench_quennet
 build/native/bench/vq_bench_collection
 echo
 build/native/bench/vq_bench_listwindow
+echo
+build/native/bench/vq_bench_quennet
 if [ -x scripts/bench-windows.sh ]; then
   scripts/bench-windows.sh
 fi

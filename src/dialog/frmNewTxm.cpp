@@ -105,6 +105,8 @@ void frmNewTxm::WireControls() {
     events.push_back(txtAddress.OnLostFocus().Connect(guarded(&frmNewTxm::txtAddress_LostFocus)));
     events.push_back(cmdOK.OnClick().Connect([this] { cmdOK_Click(); }));
     events.push_back(cmdCancel.OnClick().Connect([this] { cmdCancel_Click(); }));
+    events.push_back(
+        cmdQuennetConnect.OnClick().Connect(guarded(&frmNewTxm::cmdQuennetConnect_Click)));
 }
 
 VbBool frmNewTxm::Install(const TransmitterRef& Txm, TransmitterCollection* Txms, VbBool EditMode) {

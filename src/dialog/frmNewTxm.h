@@ -1,8 +1,9 @@
 #pragma once
 // The add/edit transmitter dialog, as a presenter over its form model. The opener makes it
-// with a WindowContext (the host product, the shared service, the texts and the screen, which
-// are all the dialog reaches besides what it is installed with), installs a transmitter and
-// its collection, shows the form modally, reads RetVal, sets CloseMe and unloads the form.
+// with a WindowContext (the host product, the shared service, the texts, the screen and the
+// platform, which are all the dialog reaches besides what it is installed with), installs a
+// transmitter and its collection, shows the form modally, reads RetVal, sets CloseMe and
+// unloads the form.
 //
 // The dialog never edits the given transmitter while the user works: at load it copies it
 // into a working transmitter, every choice edits that copy, and only OK writes the copy back
@@ -11,13 +12,19 @@
 // A failure of an outside call while the dialog loads or while the user makes a choice is
 // shown once in a message box titled with the dialog's caption; the dialog stays usable with
 // what it could fill. OK, Cancel and the final unload let failures reach the window host.
+//
+// Auto Connect asks the port-sharing application for a client port (QuennetLink.h). The
+// exchange lets window messages through while it waits, so the user can use the dialog
+// meanwhile; closing the window ends the exchange without touching the dialog again.
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "QuennetLink.h"
 #include "support/Collection.h"
 #include "support/Product.h"
 #include "support/Signal.h"
@@ -112,6 +119,12 @@ class frmNewTxm {
     void TransmitterEvents_TxmConnected(TransmitterRef& Txm);
     void AppendHistory(const std::string& text);
 
+    // Auto Connect: the link to the port-sharing application (frmNewTxmQuennet.cpp).
+    void cmdQuennetConnect_Click();
+    /// Takes the port Quennet assigned: into the working transmitter and the port list.
+    void SelectAssignedPort();
+    void ShowQuennetMessage(const char* text);
+
     // Helpers.
     /// A text of the string table in the language of the dialog's shared service.
     std::string GetText(int16_t id) const { return m_Context.GetText(id); }
@@ -161,6 +174,9 @@ class frmNewTxm {
     VbBool m_EditMode = VbFalse;
     RegistryEvents TransmitterEvents;
     Connection LanguageEvents;
+    /// Made at the first Auto Connect click; its fields then live as long as the dialog.
+    std::unique_ptr<dialog::QuennetLink> m_Quennet;
+    bool m_QuennetRunning = false;
 
     int m_HandlerDepth = 0;
     std::optional<std::string> m_PendingFailure;

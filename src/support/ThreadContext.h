@@ -24,6 +24,7 @@
 
 namespace vq {
 
+class Platform;
 class WindowOpener;
 namespace ui {
 class WindowHost;
@@ -45,6 +46,8 @@ struct ThreadContext {
     /// Shows the forms modally: the scripted host natively, the Win32 binder on Windows.
     std::shared_ptr<ui::WindowHost> WindowHost;
     MousePointerState MousePointer;
+    /// Files, clock, program start, user name and message pump of this thread's platform.
+    std::shared_ptr<vq::Platform> Platform;
 
     /// Counts the untitled-name counter up by one and returns it. The counter is a 32-bit
     /// number: at 2^31 - 1 it cannot go on, and the call throws the overflow Failure and keeps

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "CommonDialog.h"
 #include "ListView.h"
@@ -187,7 +188,26 @@ void User::ClickTool(const std::string& toolbar, const std::string& toolId,
     if (opened == 0) throw Refused("answer a save dialog: clicking " + toolId + " opened none");
 }
 
+void User::Meanwhile(std::function<void(User&)> action, std::function<bool()> when) {
+    if (m_Host == nullptr) throw Refused("act meanwhile: no scripted host runs this window");
+    m_Host->m_Meanwhile.push_back({&m_Form, std::move(action), std::move(when)});
+}
+
 // ---- ScriptedHost
+
+bool ScriptedHost::DispatchPending() {
+    if (m_Meanwhile.empty() || (m_Meanwhile.front().When && !m_Meanwhile.front().When()))
+        return false;
+    QueuedAction next = std::move(m_Meanwhile.front());
+    m_Meanwhile.pop_front();
+    User user(*next.Window, this);
+    try {
+        next.Action(user);
+    } catch (...) {
+        if (!m_PendingFailure) m_PendingFailure = std::current_exception();
+    }
+    return true;
+}
 
 void ScriptedHost::ShowModal(Form& form) {
     if (m_Scripts.empty())
@@ -200,8 +220,25 @@ void ScriptedHost::ShowModal(Form& form) {
     if (!form.Visible()) return;
     m_Shown.push_back(form.Caption());
     form.FocusFirstControl();
-    User user(form);
-    script(user);
+    User user(form, this);
+    // Actions meant for this window die with its show.
+    const auto forget = [&] {
+        const auto size = m_Meanwhile.size();
+        std::erase_if(m_Meanwhile, [&](const QueuedAction& p) { return p.Window == &form; });
+        return size - m_Meanwhile.size();
+    };
+    try {
+        script(user);
+    } catch (...) {
+        forget();
+        throw;
+    }
+    const auto left = forget();
+    if (m_PendingFailure) std::rethrow_exception(std::exchange(m_PendingFailure, nullptr));
+    if (left > 0)
+        throw Failure(Codes::Unexpected, std::to_string(left) +
+                                             " actions meant for the middle of a handler of " +
+                                             form.Name() + " never ran");
     if (form.Visible())
         throw Failure(Codes::Unexpected, "The scripted user left the window " + form.Name() +
                                              " (\"" + form.Caption() + "\") open");

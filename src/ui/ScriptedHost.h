@@ -4,9 +4,15 @@
 // chooses list entries, types, moves the focus, presses Enter or Esc and closes the window
 // with the title-bar button, the way a person at the real window would. The modal show
 // returns when the window hides, as a real modal loop does.
+//
+// A handler that lets window messages through while it runs (a long exchange, for example)
+// hands control to the script there: the user queues actions with Meanwhile, and each time
+// the handler lets messages through (the platform's message source calls DispatchPending) the
+// next queued action runs, in the middle of the handler.
 
 #include <cstdint>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,13 +25,14 @@
 namespace vq::ui {
 
 class FileDialogUser;
+class ScriptedHost;
 
 /// The person at a shown window. Every action refuses (throws Failure) what a person could
 /// not do: act on a window that is no longer shown, click a disabled or hidden control, type
 /// into something that is not a text box.
 class User {
   public:
-    explicit User(Form& form) : m_Form(form) {}
+    explicit User(Form& form, ScriptedHost* host = nullptr) : m_Form(form), m_Host(host) {}
 
     Form& Window() const { return m_Form; }
     /// The control with a name (and control-array index); throws Failure when there is none
@@ -68,6 +75,10 @@ class User {
     /// left the dialog open.
     void ClickTool(const std::string& toolbar, const std::string& toolId,
                    const std::function<void(FileDialogUser&)>& atSaveDialog);
+    /// Queues an action for the middle of a handler that is still running: it runs, as this
+    /// user, at the first DispatchPending of the host for which `when` (if given) holds, after
+    /// the actions queued before it. Throws Failure for a user no scripted host made.
+    void Meanwhile(std::function<void(User&)> action, std::function<bool()> when = {});
 
   private:
     Control* Lookup(const std::string& name, int16_t index) const;
@@ -77,6 +88,7 @@ class User {
     static Failure WrongKind(const std::string& name);
 
     Form& m_Form;
+    ScriptedHost* m_Host;
 };
 
 class ScriptedHost : public WindowHost {
@@ -95,9 +107,23 @@ class ScriptedHost : public WindowHost {
     /// the window still shown (a real user would still be sitting at it).
     void ShowModal(Form& form) override;
 
+    /// The window messages a running handler lets through: runs the first queued Meanwhile
+    /// action when its condition holds. Returns whether an action ran. A failure of the action
+    /// is kept and raised when the script of the modal show ends.
+    bool DispatchPending();
+
   private:
+    friend class User;
+    struct QueuedAction {
+        Form* Window;
+        Script Action;
+        std::function<bool()> When;
+    };
+
     std::deque<Script> m_Scripts;
     std::vector<std::string> m_Shown;
+    std::deque<QueuedAction> m_Meanwhile;
+    std::exception_ptr m_PendingFailure;
 };
 
 }  // namespace vq::ui

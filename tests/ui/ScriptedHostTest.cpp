@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "support/Failure.h"
 #include "ui/ScriptedHost.h"
@@ -46,6 +47,41 @@ TEST(ScriptedHost, RefusesWhatAPersonCouldNotDo) {
     } catch (const Failure& f) {
         EXPECT_NE(f.Description().find("frmSample"), std::string::npos) << f.Description();
     }
+}
+
+TEST(ScriptedHost, ActionsMeanwhileRunInOrderWhenAHandlerLetsMessagesThrough) {
+    ScriptedHost host;
+    SampleWindow window;
+    std::vector<std::string> log;
+    auto choice = window.cmbChoice.OnClick().Connect(
+        [&] { log.push_back("choice " + window.cmbChoice.Text()); });
+    auto option = window.chkOption.OnClick().Connect(
+        [&] { log.push_back("option " + std::to_string(window.chkOption.Value())); });
+    auto cancel = window.cmdCancel.OnClick().Connect([&] { log.push_back("Cancel"); });
+    for (const char* entry : {"one", "two"}) window.cmbChoice.AddItem(entry);
+    // A long-running handler that lets messages through five times.
+    CommandButton cmdBusy(window.form, "cmdBusy", -1, nullptr, {}, 5);
+    int passes = 0;
+    auto busy = cmdBusy.OnClick().Connect([&] {
+        for (passes = 1; passes <= 5; ++passes) host.DispatchPending();
+    });
+    host.Then([&](User& user) {
+        user.Meanwhile([](User& now) { now.Choose("cmbChoice", "one"); },
+                       [&] { return passes >= 3; });
+        user.Meanwhile([](User& now) { now.Click("chkOption"); });
+        user.Meanwhile([](User& now) { now.Choose("cmbChoice", "nine"); });
+        user.Click("cmdBusy");
+        user.Click("cmdCancel");
+    });
+    EXPECT_THROW(host.ShowModal(window.form), Failure) << "the failed action is reported";
+    EXPECT_EQ(log, (std::vector<std::string>{"choice one", "option 1", "Cancel"}));
+
+    host.Then([](User& user) {
+        user.Meanwhile([](User& now) { now.Click("chkOption"); });
+        user.Click("cmdCancel");
+    });
+    EXPECT_THROW(host.ShowModal(window.form), Failure) << "an action that never ran";
+    EXPECT_FALSE(host.DispatchPending()) << "forgotten with the window's show";
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "win32/host/Adapters.h"
 #include "win32/server/Module.h"
 #include "win32/com/Enumerator.h"
+#include "win32/platform/Win32Platform.h"
 #include "support/Failure.h"
 #include "support/ThreadContext.h"
 
@@ -45,6 +46,7 @@ HRESULT TxmsObject::Create(REFIID riid, void** object) {
     return Barrier(IID__CTxms, [&] {
         PrepareModule();
         if (!ThisThread().Product) ThisThread().Product = CreateComProduct();
+        if (!ThisThread().Platform) ThisThread().Platform = CreateWin32Platform();
         TxmsObject* created = new TxmsObject();
         const HRESULT hr = created->QueryInterface(riid, object);
         created->Release();

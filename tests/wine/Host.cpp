@@ -54,6 +54,10 @@ ComPtr<IDispatch> NewTxms() {
     return Create(L"vqTransmitters32.CTxms");
 }
 
+ComPtr<IDispatch> NewObject(const wchar_t* progId) {
+    return Create(progId);
+}
+
 ComPtr<IDispatch> World() {
     ComPtr<IDispatch> world = Create(L"vqSim.World");
     if (world) {

@@ -24,6 +24,8 @@ HRESULT CallExport(const wchar_t* dll, const char* name);
 
 /// A new CTxms created by its ProgID.
 ComPtr<IDispatch> NewTxms();
+/// An object created by its ProgID (the simulated product's "vqItems32.Service", ...).
+ComPtr<IDispatch> NewObject(const wchar_t* progId);
 /// The simulated world's control object ("vqSim.World"), reset to its defaults.
 ComPtr<IDispatch> World();
 

@@ -2,11 +2,12 @@
 
 #include <new>
 
-#include "win32/host/Adapters.h"
-#include "win32/server/Module.h"
-#include "win32/com/Enumerator.h"
 #include "support/Failure.h"
 #include "support/ThreadContext.h"
+#include "win32/com/Enumerator.h"
+#include "win32/host/Adapters.h"
+#include "win32/server/Module.h"
+#include "win32/windows/Win32WindowHost.h"
 
 namespace vq::win32 {
 
@@ -45,6 +46,8 @@ HRESULT TxmsObject::Create(REFIID riid, void** object) {
     return Barrier(IID__CTxms, [&] {
         PrepareModule();
         if (!ThisThread().Product) ThisThread().Product = CreateComProduct();
+        // The windows open as real windows on the thread that uses the collection.
+        windows::InstallWindowHost();
         TxmsObject* created = new TxmsObject();
         const HRESULT hr = created->QueryInterface(riid, object);
         created->Release();

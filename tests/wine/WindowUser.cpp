@@ -134,6 +134,12 @@ HWND WindowUser::HistoryBox() const {
     throw NotFound("a multi-line text box");
 }
 
+HWND WindowUser::FirstOfClass(const std::wstring& className) const {
+    for (HWND child : Children(m_Window))
+        if (ClassOf(child) == className) return child;
+    throw NotFound("a control of the class " + vq::win32::Narrow(className));
+}
+
 HWND WindowUser::Focused() const {
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);

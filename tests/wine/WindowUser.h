@@ -43,6 +43,8 @@ class WindowUser {
     HWND Field(const std::wstring& label) const;
     /// The multi-line text box.
     HWND HistoryBox() const;
+    /// The first control of a window class ("Edit", "ComboBox", ...).
+    HWND FirstOfClass(const std::wstring& className) const;
     /// The control that has the keyboard focus of the thread.
     HWND Focused() const;
 

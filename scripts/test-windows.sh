@@ -32,7 +32,8 @@ if [ "${VQ_WINE_ALL_TESTS:-0}" = 1 ]; then
     cmake --build --preset win64 -j2
     selection=()
 else
-    cmake --build --preset win64 -j2 --target vqTransmitters32 vqSimProduct vq_tests_wine vq_bench_item
+    cmake --build --preset win64 -j2 --target vqTransmitters32 vqSimProduct vq_tests_wine vq_bench_item \
+        vq_bench_dialog vq_dialog_shot
     selection=(-L wine)
 fi
 

@@ -54,16 +54,27 @@ ControlBinding::~ControlBinding() {
 
 void ControlBinding::Create(int id) {
     const Shape shape = Describe();
-    const RECT place = m_Form.PixelRect(m_Model);  // Push sets the final height
+    RECT place = m_Form.PixelRect(m_Model);
+    place.bottom = place.top + WindowHeight(place.bottom - place.top);
+    // Made as the model stands, so that the first Push has little left to do.
+    DWORD style = shape.Style | WS_CHILD | WS_CLIPSIBLINGS;
+    if (ShownWithContainers(m_Model)) style |= WS_VISIBLE;
+    if (!EnabledWithContainers(m_Model)) style |= WS_DISABLED;
+    std::string text;
+    if (const auto* captioned = dynamic_cast<const ui::CaptionedControl*>(&m_Model))
+        text = captioned->Caption();
+    else if (const auto* box = dynamic_cast<const ui::TextBox*>(&m_Model))
+        text = box->Text();
     HWND parent = m_Form.Handle();
     auto* instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
-    m_Handle = CreateWindowExW(
-        shape.ExStyle, shape.ClassName, L"", shape.Style | WS_CHILD | WS_CLIPSIBLINGS, place.left,
-        place.top, place.right - place.left, place.bottom - place.top, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+    m_Handle =
+        CreateWindowExW(shape.ExStyle, shape.ClassName, Widen(text).c_str(), style, place.left,
+                        place.top, place.right - place.left, place.bottom - place.top, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     if (m_Handle == nullptr)
         throw Failure(static_cast<int32_t>(HRESULT_FROM_WIN32(GetLastError())),
                       "Windows could not make the control " + m_Model.DisplayName());
+    m_Placed = place;
     Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_Form.Font()), FALSE);
     SetWindowSubclass(m_Handle, &SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
     Push();

@@ -67,10 +67,7 @@ void Print(const char* what, std::vector<double> ms) {
 }  // namespace
 
 int main() {
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
-    if (CallExport(L"vqSimProduct.dll", "DllRegisterServer") != S_OK ||
-        CallExport(L"vqTransmitters32.dll", "DllRegisterServer") != S_OK)
-        return 2;
+    if (!StartHostProgram()) return 2;
     const DWORD thread = GetCurrentThreadId();
     HHOOK sentHook = SetWindowsHookExW(WH_CALLWNDPROCRET, &AfterSent, nullptr, thread);
     HHOOK takenHook = SetWindowsHookExW(WH_GETMESSAGE, &Taken, nullptr, thread);

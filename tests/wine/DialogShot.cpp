@@ -38,10 +38,7 @@ void CALLBACK Watch(HWND, UINT, UINT_PTR timer, DWORD) {
 
 int main(int argc, char** argv) {
     const int language = argc > 1 ? std::atoi(argv[1]) : 1;
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
-    if (CallExport(L"vqSimProduct.dll", "DllRegisterServer") != S_OK ||
-        CallExport(L"vqTransmitters32.dll", "DllRegisterServer") != S_OK)
-        return 2;
+    if (!StartHostProgram()) return 2;
     int status = 0;
     {
         const ComPtr<IDispatch> world = World();

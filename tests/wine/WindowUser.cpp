@@ -20,28 +20,22 @@ std::wstring ClassOf(HWND window) {
     return name;
 }
 
+BOOL CALLBACK Collect(HWND window, LPARAM found) {
+    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+    return TRUE;
+}
+
 std::vector<HWND> ShownForms(DWORD thread) {
-    std::vector<HWND> forms;
-    EnumThreadWindows(
-        thread,
-        [](HWND window, LPARAM found) {
-            if (ClassOf(window) == kFormClass && IsWindowVisible(window))
-                reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&forms));
+    std::vector<HWND> windows, forms;
+    EnumThreadWindows(thread, &Collect, reinterpret_cast<LPARAM>(&windows));
+    for (HWND window : windows)
+        if (ClassOf(window) == kFormClass && IsWindowVisible(window)) forms.push_back(window);
     return forms;
 }
 
 std::vector<HWND> Children(HWND window) {
     std::vector<HWND> children;
-    EnumChildWindows(
-        window,
-        [](HWND child, LPARAM found) {
-            reinterpret_cast<std::vector<HWND>*>(found)->push_back(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&children));
+    EnumChildWindows(window, &Collect, reinterpret_cast<LPARAM>(&children));
     return children;
 }
 

@@ -1,16 +1,25 @@
 #!/usr/bin/env bash
-# Builds the x86_64 Windows build and runs its benchmarks under Wine in a fresh prefix: a
-# late-bound Item by key on a collection of 10 000 transmitters, and Auto Connect (CPU while
-# waiting 30 s for an answer, delay from an answer to the next request).
+# Builds the x86_64 Windows build and runs its benchmarks under Wine in a fresh prefix, inside
+# one Xvfb: a late-bound Item by key on a collection of 10 000 transmitters, the time from Edit
+# until the add/edit dialog is shown, and Auto Connect (CPU while waiting 30 s for an answer,
+# delay from an answer to the next request).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build64="$root/build/win64"
+
+if [ "${VQ_BENCH_UNDER_XVFB:-0}" = 1 ]; then  # the second half, inside Xvfb
+    cd "$build64/bin"
+    "$build64/wine-run.sh" ./vq_bench_item.exe
+    "$build64/wine-run.sh" ./vq_bench_dialog.exe
+    "$build64/wine-run.sh" ./vq_bench_quennet.exe
+    exit 0
+fi
+
+cd "$root"
 cmake --preset win64 -DVQ_BUILD_TESTS=ON >/dev/null
-cmake --build --preset win64 -j2 --target vqTransmitters32 vqSimProduct vq_bench_item vq_keepalive \
-    vq_bench_quennet vq_quennet
+cmake --build --preset win64 -j2 --target vqTransmitters32 vqSimProduct vq_bench_item \
+    vq_bench_dialog vq_keepalive vq_bench_quennet vq_quennet
 export VQ_WINEPREFIX="$build64/wineprefix-bench"
 rm -rf "$VQ_WINEPREFIX"
 trap 'WINEPREFIX="$VQ_WINEPREFIX" wineserver -k >/dev/null 2>&1 || true' EXIT
-cd "$build64/bin"
-"$build64/wine-run.sh" ./vq_bench_item.exe
-"$build64/wine-run.sh" ./vq_bench_quennet.exe
+VQ_BENCH_UNDER_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" "$0"

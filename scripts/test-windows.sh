@@ -33,7 +33,7 @@ if [ "${VQ_WINE_ALL_TESTS:-0}" = 1 ]; then
     selection=()
 else
     cmake --build --preset win64 -j2 --target vqTransmitters32 vqSimProduct vq_tests_wine vq_bench_item \
-        vq_quennet vq_tests_wine_quennet
+        vq_quennet vq_tests_wine_quennet vq_bench_dialog vq_dialog_shot
     selection=(-L wine)
 fi
 

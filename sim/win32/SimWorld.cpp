@@ -98,6 +98,8 @@ void AddSetUp(SimObject& o) {
     o.Property(
         L"LanguageIndex", [](Call& c) { c.Return(Number(ThisWorld().Language().LanguageIndex())); },
         [](Call& c) { ThisWorld().Language().SetLanguageIndex(ToValue(c.PutValue()).ToInt32()); });
+    // A port another program holds: nothing answers there and no port object opens it.
+    o.Method(L"HoldPort", [](Call& c) { ThisWorld().HeldPorts.insert(c.Short(0)); });
     o.Method(L"CreateHost", [](Call& c) {
         auto host = std::make_shared<sim::HostObject>();
         if (c.Count() > 0) {
@@ -141,6 +143,13 @@ void AddRecords(SimObject& o) {
              [](Call& c) { c.Return(Number(ThisWorld().ServersCreated[c.Long(0)])); });
     o.Method(L"LiveTransmitters", [](Call& c) {
         c.Return(Number(static_cast<int64_t>(ThisWorld().Transmitters().size())));
+    });
+    o.Method(L"MessageCount",
+             [](Call& c) { c.Return(Number(static_cast<int64_t>(ThisWorld().Messages.size()))); });
+    // Message(i), 0-based: "style|title|prompt" of a message box the shared service showed.
+    o.Method(L"Message", [](Call& c) {
+        const MessageRecord& m = ThisWorld().Messages.at(static_cast<std::size_t>(c.Long(0)));
+        c.Return(Text(std::to_string(m.Style) + "|" + m.Title + "|" + m.Prompt));
     });
     o.Method(L"TxmLog", [](Call& c) { c.Return(Text(Joined(SimTransmitter(c.Arg(0))->Log()))); });
     o.Method(L"InstallCommLog", [](Call& c) {

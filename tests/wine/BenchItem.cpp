@@ -63,10 +63,7 @@ double TimeItemByKey(IDispatch* txms) {
 }  // namespace
 
 int main() {
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
-    if (CallExport(L"vqSimProduct.dll", "DllRegisterServer") != S_OK ||
-        CallExport(L"vqTransmitters32.dll", "DllRegisterServer") != S_OK)
-        return 2;
+    if (!StartHostProgram()) return 2;
     int status = 0;
     {
         const ComPtr<IDispatch> world = World();

@@ -105,17 +105,6 @@ TEST(Collection, RefusedAdditionsReturnNothing) {
     EXPECT_FALSE(AddSilently(c.Txms.Get(), "", 0, 3, "No type 0"));
     EXPECT_FALSE(AddSilently(c.Txms.Get(), "", 4, 3, "No server 4"));
     EXPECT_EQ(1, c.Count());
-    // Silent left out means the dialog, which cannot open here: Nothing, nothing added.
-    Var vKey = Var::Of(Str("")), vType = Var::Of(I4(1)), vAddress = Var::Of(I2(9)),
-        vPort = Var::Of(I2(1)), vSettings = Var::Of(Str("4800,n,8,1")), vProtocol = Var::Of(I4(1)),
-        vName = Var::Of(Str("N")), vAuto = Var::Of(Bool(false));
-    const Outcome withDialog = CallByName(
-        c.Txms.Get(), L"Add",
-        {vKey.ByRef(true), vType.ByRef(false), vAddress.ByRef(false), vPort.ByRef(false),
-         vSettings.ByRef(false), vProtocol.ByRef(false), vName.ByRef(false), vAuto.ByRef(false)});
-    EXPECT_EQ(S_OK, withDialog.Hr);
-    EXPECT_FALSE(ObjectOf(withDialog.Result));
-    EXPECT_EQ(1, c.Count());
 }
 
 TEST(Collection, RemoveRenumbersAndMovesTheActiveTransmitter) {

@@ -22,6 +22,12 @@ class ComEnvironment final : public ::testing::Environment {
 
 }  // namespace
 
+bool StartHostProgram() {
+    return SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) &&
+           CallExport(L"vqSimProduct.dll", "DllRegisterServer") == S_OK &&
+           CallExport(L"vqTransmitters32.dll", "DllRegisterServer") == S_OK;
+}
+
 std::wstring ProgramFolder() {
     wchar_t path[MAX_PATH * 2] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
@@ -52,6 +58,10 @@ ComPtr<IDispatch> Create(const wchar_t* progId) {
 
 ComPtr<IDispatch> NewTxms() {
     return Create(L"vqTransmitters32.CTxms");
+}
+
+ComPtr<IDispatch> NewObject(const wchar_t* progId) {
+    return Create(progId);
 }
 
 ComPtr<IDispatch> World() {

@@ -17,6 +17,10 @@ using vq::win32::Bstr;
 using vq::win32::ComPtr;
 using vq::win32::Variant;
 
+/// For programs that act as a host outside the test runner: COM on this thread (a
+/// single-threaded apartment) and both DLLs registered. False when either fails.
+bool StartHostProgram();
+
 /// The folder of the test program, where the DLLs are built too.
 std::wstring ProgramFolder();
 /// Calls an export of a DLL in the program folder (DllRegisterServer, DllCanUnloadNow, ...).
@@ -24,6 +28,8 @@ HRESULT CallExport(const wchar_t* dll, const char* name);
 
 /// A new CTxms created by its ProgID.
 ComPtr<IDispatch> NewTxms();
+/// An object created by its ProgID (the simulated product's "vqItems32.Service", ...).
+ComPtr<IDispatch> NewObject(const wchar_t* progId);
 /// The simulated world's control object ("vqSim.World"), reset to its defaults.
 ComPtr<IDispatch> World();
 

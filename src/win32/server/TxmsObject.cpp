@@ -2,12 +2,13 @@
 
 #include <new>
 
-#include "win32/host/Adapters.h"
-#include "win32/server/Module.h"
-#include "win32/com/Enumerator.h"
-#include "win32/platform/Win32Platform.h"
 #include "support/Failure.h"
 #include "support/ThreadContext.h"
+#include "win32/com/Enumerator.h"
+#include "win32/host/Adapters.h"
+#include "win32/platform/Win32Platform.h"
+#include "win32/server/Module.h"
+#include "win32/windows/Win32WindowHost.h"
 
 namespace vq::win32 {
 
@@ -47,6 +48,8 @@ HRESULT TxmsObject::Create(REFIID riid, void** object) {
         PrepareModule();
         if (!ThisThread().Product) ThisThread().Product = CreateComProduct();
         if (!ThisThread().Platform) ThisThread().Platform = CreateWin32Platform();
+        // The windows open as real windows on the thread that uses the collection.
+        windows::InstallWindowHost();
         TxmsObject* created = new TxmsObject();
         const HRESULT hr = created->QueryInterface(riid, object);
         created->Release();

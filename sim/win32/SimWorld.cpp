@@ -24,8 +24,8 @@ struct ThreadState {
 };
 
 ThreadState& State() {
-    // Never destroyed: clients may hold the world's objects until the process ends.
-    thread_local ThreadState* state = new ThreadState();
+    // Clients may hold the world's objects until the process ends, after the thread's end.
+    thread_local vq::win32::NeverReleased<ThreadState> state;
     return *state;
 }
 

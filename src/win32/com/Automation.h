@@ -25,26 +25,23 @@ class DispatchFromTypeInfo : public Interface {
         if (info == nullptr) return E_POINTER;
         *info = nullptr;
         if (index != 0) return DISP_E_BADINDEX;
-        return Barrier(__uuidof(Interface), [&] {
-            *info = OwnTypeInfo(__uuidof(Interface));
-            (*info)->AddRef();
-        });
+        return Barrier(__uuidof(Interface), [&] { OwnTypeInfo(__uuidof(Interface)).CopyTo(info); });
     }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
                                             DISPID* ids) override {
         if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
         if (names == nullptr || ids == nullptr) return E_POINTER;
-        ITypeInfo* info = nullptr;
+        ComPtr<ITypeInfo> info;
         const HRESULT hr =
             Barrier(__uuidof(Interface), [&] { info = OwnTypeInfo(__uuidof(Interface)); });
         if (FAILED(hr)) return hr;
-        return DispGetIDsOfNames(info, names, count, ids);
+        return DispGetIDsOfNames(info.Get(), names, count, ids);
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
                                      VARIANT* result, EXCEPINFO* excepInfo,
                                      UINT* argError) override {
         if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-        ITypeInfo* info = nullptr;
+        ComPtr<ITypeInfo> info;
         const HRESULT hr =
             Barrier(__uuidof(Interface), [&] { info = OwnTypeInfo(__uuidof(Interface)); });
         if (FAILED(hr)) return hr;
@@ -52,7 +49,7 @@ class DispatchFromTypeInfo : public Interface {
         if (params == nullptr) params = &none;
         // ITypeInfo::Invoke may ignore surplus arguments; a caller passing more than the
         // member takes is told so, as it would be on Windows.
-        if (TooManyArguments(info, id, flags, *params)) return DISP_E_BADPARAMCOUNT;
+        if (TooManyArguments(info.Get(), id, flags, *params)) return DISP_E_BADPARAMCOUNT;
         return info->Invoke(static_cast<Interface*>(this), id, flags, params, result, excepInfo,
                             argError);
     }

@@ -23,8 +23,7 @@ HRESULT ConnectionPoint::GetConnectionInterface(IID* iid) {
 
 HRESULT ConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** container) {
     if (container == nullptr) return E_POINTER;
-    *container = &m_Owner;
-    m_Owner.AddRef();
+    ComPtr<IConnectionPointContainer>(&m_Owner).CopyTo(container);
     return S_OK;
 }
 
@@ -32,8 +31,8 @@ HRESULT ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
     if (cookie) *cookie = 0;
     if (sink == nullptr || cookie == nullptr) return E_POINTER;
     ComPtr<IDispatch> dispatch;
-    if (FAILED(sink->QueryInterface(m_Iid, reinterpret_cast<void**>(dispatch.Put()))) &&
-        FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.Put()))))
+    if (FAILED(sink->QueryInterface(m_Iid, dispatch.PutVoid())) &&
+        FAILED(sink->QueryInterface(IID_IDispatch, dispatch.PutVoid())))
         return CONNECT_E_CANNOTCONNECT;
     try {
         std::size_t slot = 0;
@@ -64,7 +63,7 @@ HRESULT ConnectionPoint::EnumConnections(IEnumConnections** connections) {
             if (m_Sinks[i])
                 snapshot.push_back({m_Sinks[i].As<IUnknown>(), static_cast<DWORD>(i + 1)});
         }
-        *connections = ConnectionEnumerator::Create(std::move(snapshot));
+        *connections = ConnectionEnumerator::Create(std::move(snapshot)).Detach();
         return S_OK;
     } catch (...) {
         return E_OUTOFMEMORY;
@@ -81,14 +80,13 @@ void ConnectionPoint::Fire(DISPID id, DISPPARAMS& params) {
 }
 
 void ConnectionPoint::FireText(DISPID id, std::string& text) {
-    BSTR value = ToBstr(text);
+    Bstr value(text);
     VARIANT argument;
     V_VT(&argument) = VT_BSTR | VT_BYREF;
-    V_BSTRREF(&argument) = &value;
+    V_BSTRREF(&argument) = value.InOut();
     DISPPARAMS params{&argument, nullptr, 1, 0};
     Fire(id, params);
-    text = FromBstr(value);
-    SysFreeString(value);
+    text = value.Text();
 }
 
 void ConnectionPoint::DisconnectAll() {

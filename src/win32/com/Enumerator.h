@@ -28,28 +28,20 @@ struct ConnectionItems {
         DWORD Cookie;
     };
     static HRESULT CopyOut(const Held& held, Element* out) {
-        out->pUnk = held.Sink.Get();
-        if (out->pUnk) out->pUnk->AddRef();
+        held.Sink.CopyTo(&out->pUnk);
         out->dwCookie = held.Cookie;
         return S_OK;
     }
-    static void Clear(Element* out) {
-        if (out->pUnk) out->pUnk->Release();
-        out->pUnk = nullptr;
-    }
+    static void Clear(Element* out) { ComPtr<IUnknown>::Adopt(std::exchange(out->pUnk, nullptr)); }
 };
 struct ConnectionPointItems {
     using Element = IConnectionPoint*;
     using Held = ComPtr<IConnectionPoint>;
     static HRESULT CopyOut(const Held& held, Element* out) {
-        *out = held.Get();
-        if (*out) (*out)->AddRef();
+        held.CopyTo(out);
         return S_OK;
     }
-    static void Clear(Element* out) {
-        if (*out) (*out)->Release();
-        *out = nullptr;
-    }
+    static void Clear(Element* out) { Held::Adopt(std::exchange(*out, nullptr)); }
 };
 
 template <class IEnum, class Items>
@@ -57,9 +49,9 @@ class Enumerator final : public IEnum, public RefCounted {
   public:
     using Snapshot = std::vector<typename Items::Held>;
 
-    /// A new enumerator (one reference, owned by the caller).
-    static IEnum* Create(Snapshot items) {
-        return new Enumerator(std::make_shared<const Snapshot>(std::move(items)), 0);
+    /// A new enumerator over items.
+    static ComPtr<IEnum> Create(Snapshot items) {
+        return Made(std::make_shared<const Snapshot>(std::move(items)), 0);
     }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
@@ -108,11 +100,14 @@ class Enumerator final : public IEnum, public RefCounted {
     }
     HRESULT STDMETHODCALLTYPE Clone(IEnum** copy) override {
         if (copy == nullptr) return E_POINTER;
-        *copy = new (std::nothrow) Enumerator(m_Items, m_Position);
-        return *copy ? S_OK : E_OUTOFMEMORY;
+        *copy = nullptr;
+        return Barrier(__uuidof(IEnum), [&] { *copy = Made(m_Items, m_Position).Detach(); });
     }
 
   private:
+    static ComPtr<IEnum> Made(std::shared_ptr<const Snapshot> items, std::size_t position) {
+        return ComPtr<IEnum>::Adopt(new Enumerator(std::move(items), position));
+    }
     Enumerator(std::shared_ptr<const Snapshot> items, std::size_t position)
         : m_Items(std::move(items)), m_Position(position) {}
 

@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <unordered_map>
 
-#include "win32/host/Adapters.h"
-#include "win32/host/OutsideNames.h"
 #include "support/Failure.h"
 #include "support/ThreadContext.h"
+#include "win32/host/Adapters.h"
+#include "win32/host/OutsideNames.h"
 
 namespace vq::win32 {
 
@@ -61,11 +61,8 @@ class ComRegistry final : public TransmitterRegistry {
             TransmitterRef txm = WrapTransmitter(given);
             m_TxmConnected.Raise(txm);
             const ComPtr<IDispatch> after = DispatchOf(txm);
-            if (V_VT(&arg) == (VT_DISPATCH | VT_BYREF) && V_DISPATCHREF(&arg) &&
-                after.Get() != given.Get()) {
-                if (*V_DISPATCHREF(&arg)) (*V_DISPATCHREF(&arg))->Release();
-                *V_DISPATCHREF(&arg) = ComPtr<IDispatch>(after).Detach();
-            }
+            if (V_VT(&arg) == (VT_DISPATCH | VT_BYREF) && V_DISPATCHREF(&arg) && after != given)
+                AssignInOut(V_DISPATCHREF(&arg), after);
         }
     }
 
@@ -136,7 +133,7 @@ class ComConfigChooser final : public ConfigChooser {
     }
     void Run(int32_t mode, std::string& fileName, int32_t flags, int32_t owner) override {
         Bstr name(fileName);
-        m_Object.Call(on::kRun, {Long(mode), RefText(name.Address()), Long(flags), Long(owner)});
+        m_Object.Call(on::kRun, {Long(mode), RefText(name.InOut()), Long(flags), Long(owner)});
         fileName = FromBstr(name.Get());
     }
     std::string FileName() override { return AsText(m_Object.Call(on::kFileName)); }
@@ -250,11 +247,9 @@ class ComProduct final : public ProductFactory {
         return std::make_shared<ComPathSplitter>(Create(on::kPathSplitterClass));
     }
     std::shared_ptr<vq::ConfigChooser> ConfigChooser() override {
-        // One per thread and never released, like the shared service (see Service).
-        if (m_Chooser == nullptr)
-            m_Chooser = new std::shared_ptr<ComConfigChooser>(
-                std::make_shared<ComConfigChooser>(Create(on::kConfigChooserClass)));
-        return *m_Chooser;
+        if (!m_Kept->Chooser)
+            m_Kept->Chooser = std::make_shared<ComConfigChooser>(Create(on::kConfigChooserClass));
+        return m_Kept->Chooser;
     }
     DeviceServerRef CreateDeviceServer(int32_t family) override {
         if (family < 1 || family > 3)
@@ -263,36 +258,30 @@ class ComProduct final : public ProductFactory {
         return WrapServer(Create(on::kServerClasses[family - 1]));
     }
     std::shared_ptr<SharedService> Service() override {
-        // Created on first use and deliberately never released: the item library keeps one
-        // service per thread for the whole life of the host, and releasing it at thread or
-        // module end could call into components that are already gone.
-        if (m_Service == nullptr)
-            m_Service = new std::shared_ptr<ComService>(
-                std::make_shared<ComService>(Create(on::kServiceClass)));
-        return *m_Service;
+        if (!m_Kept->Service)
+            m_Kept->Service = std::make_shared<ComService>(Create(on::kServiceClass));
+        return m_Kept->Service;
     }
     void DropIdleSubscriptions() {
-        if (m_Service) (*m_Service)->DropIdleSubscriptions();
+        if (m_Kept->Service) m_Kept->Service->DropIdleSubscriptions();
     }
 
   private:
-    // Objects are made through each class's factory, looked up once per ProgID; the factories
-    // are kept for the thread's life and, like the service, never released.
+    // Objects are made through each class's factory, looked up once per ProgID.
     ComPtr<IDispatch> Create(const wchar_t* progId) {
-        auto found = m_Factories.find(progId);
-        if (found == m_Factories.end()) {
+        auto found = m_Kept->Factories.find(progId);
+        if (found == m_Kept->Factories.end()) {
             CLSID clsid{};
             HRESULT hr = CLSIDFromProgID(progId, &clsid);
-            IClassFactory* factory = nullptr;
+            ComPtr<IClassFactory> factory;
             if (SUCCEEDED(hr))
                 hr = CoGetClassObject(clsid, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, nullptr,
-                                      IID_IClassFactory, reinterpret_cast<void**>(&factory));
-            if (FAILED(hr) || factory == nullptr) throw CannotCreate(progId, hr);
-            found = m_Factories.emplace(progId, factory).first;
+                                      IID_IClassFactory, factory.PutVoid());
+            if (FAILED(hr) || !factory) throw CannotCreate(progId, hr);
+            found = m_Kept->Factories.emplace(progId, std::move(factory)).first;
         }
         ComPtr<IDispatch> object;
-        const HRESULT hr = found->second->CreateInstance(nullptr, IID_IDispatch,
-                                                         reinterpret_cast<void**>(object.Put()));
+        const HRESULT hr = found->second->CreateInstance(nullptr, IID_IDispatch, object.PutVoid());
         if (FAILED(hr) || !object) throw CannotCreate(progId, hr);
         return object;
     }
@@ -303,9 +292,16 @@ class ComProduct final : public ProductFactory {
                                                       Narrow(progId) + " (" + code + ")");
     }
 
-    std::unordered_map<std::wstring, IClassFactory*> m_Factories;  // never released
-    std::shared_ptr<ComService>* m_Service = nullptr;              // never deleted
-    std::shared_ptr<ComConfigChooser>* m_Chooser = nullptr;        // never deleted
+    // What the thread keeps of the host product: the shared service and the configuration
+    // chooser (one per thread, created on first use) and the class factories. The item
+    // library expects them to live as long as the host, and releasing them when the thread or
+    // the module ends could call into components that CoUninitialize has already unloaded.
+    struct Kept {
+        std::unordered_map<std::wstring, ComPtr<IClassFactory>> Factories;
+        std::shared_ptr<ComService> Service;
+        std::shared_ptr<ComConfigChooser> Chooser;
+    };
+    NeverReleased<Kept> m_Kept;
 };
 
 // Commands are made here but their adapter lives with the transmitter's; created through it.

@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "win32/host/Outside.h"
 #include "support/Product.h"
+#include "win32/host/Outside.h"
 
 namespace vq::win32 {
 
@@ -41,6 +41,8 @@ std::shared_ptr<ProductFactory> CreateComProduct();
 /// listens to any more, so that their sinks do not keep the module loaded.
 void DropIdleSubscriptions();
 
+class PlacementObject;
+
 /// An automation object over a window of the core, for the shared service's placement calls;
 /// it stops answering (failing every call) when detached. Implemented in PlacementObject.cpp.
 class PlacementHandle {
@@ -52,7 +54,7 @@ class PlacementHandle {
     Variant AsArgument() const;
 
   private:
-    IDispatch* m_Object;
+    ComPtr<PlacementObject> m_Object;
 };
 
 }  // namespace vq::win32

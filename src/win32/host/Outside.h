@@ -69,16 +69,18 @@ ComPtr<IDispatch> AsObject(const Variant& v, const char* what);
 /// else through Count and Item(i), 1-based.
 std::vector<Variant> Elements(Outside& collection);
 
+class EventSink;
+
 /// Receives the events of an outside object. The source interface is the default source of
 /// the object's class (IProvideClassInfo), or else the only connection point of the object;
 /// incoming dispatch ids are mapped to event names through that interface's type information.
 class EventSubscription {
   public:
     using Handler = std::function<void(const std::wstring& name, DISPPARAMS& params)>;
-    EventSubscription() = default;
+    EventSubscription();
     EventSubscription(const EventSubscription&) = delete;
     EventSubscription& operator=(const EventSubscription&) = delete;
-    ~EventSubscription() { Disconnect(); }
+    ~EventSubscription();
 
     /// Connects the handler to the object's events; false (and nothing connected) when the
     /// object has no usable event source.
@@ -88,7 +90,7 @@ class EventSubscription {
 
   private:
     ComPtr<IConnectionPoint> m_Point;
-    ComPtr<IUnknown> m_Sink;
+    ComPtr<EventSink> m_Sink;
     DWORD m_Cookie = 0;
 };
 

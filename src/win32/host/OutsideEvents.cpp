@@ -6,8 +6,6 @@
 
 namespace vq::win32 {
 
-namespace {
-
 class EventSink final : public IDispatch, public RefCounted {
   public:
     EventSink(const IID& iid, ComPtr<ITypeInfo> info, EventSubscription::Handler handler)
@@ -45,7 +43,10 @@ class EventSink final : public IDispatch, public RefCounted {
         DISPPARAMS none{nullptr, nullptr, 0, 0};
         return Barrier(IID_IDispatch, [&] {
             const std::wstring& name = NameOf(id);
-            if (!name.empty()) m_Handler(name, params ? *params : none);
+            if (name.empty()) return;
+            // A copy: the subscription may be ended while the handler runs.
+            const EventSubscription::Handler handler = m_Handler;
+            handler(name, params ? *params : none);
         });
     }
 
@@ -56,12 +57,10 @@ class EventSink final : public IDispatch, public RefCounted {
         const auto found = m_Names.find(id);
         if (found != m_Names.end()) return found->second;
         std::wstring name;
-        BSTR raw = nullptr;
+        Bstr raw;
         UINT count = 0;
-        if (m_Info && SUCCEEDED(m_Info->GetNames(id, &raw, 1, &count)) && count == 1) {
-            name.assign(raw, SysStringLen(raw));
-            SysFreeString(raw);
-        }
+        if (m_Info && SUCCEEDED(m_Info->GetNames(id, &raw, 1, &count)) && count == 1)
+            name.assign(raw.Get(), SysStringLen(raw.Get()));
         return m_Names.emplace(id, std::move(name)).first->second;
     }
 
@@ -70,6 +69,8 @@ class EventSink final : public IDispatch, public RefCounted {
     EventSubscription::Handler m_Handler;
     std::unordered_map<DISPID, std::wstring> m_Names;
 };
+
+namespace {
 
 // The default source interface of the object's class, from IProvideClassInfo.
 bool SourceFromClassInfo(IDispatch* source, IID& iid, ComPtr<ITypeInfo>& info) {
@@ -120,6 +121,12 @@ ComPtr<IConnectionPoint> OnlyConnectionPoint(IDispatch* source,
 
 }  // namespace
 
+EventSubscription::EventSubscription() = default;
+
+EventSubscription::~EventSubscription() {
+    Disconnect();
+}
+
 bool EventSubscription::Connect(IDispatch* source, Handler handler) {
     Disconnect();
     if (source == nullptr) return false;
@@ -135,21 +142,21 @@ bool EventSubscription::Connect(IDispatch* source, Handler handler) {
         point = OnlyConnectionPoint(source, *container.Get(), iid, info);
     if (!point) return false;
 
-    ComPtr<EventSink> sink = ComPtr<EventSink>::Adopt(new EventSink(iid, info, std::move(handler)));
+    ComPtr<EventSink> sink = MakeObject<EventSink>(iid, info, std::move(handler));
     DWORD cookie = 0;
     if (FAILED(point->Advise(static_cast<IDispatch*>(sink.Get()), &cookie)) || cookie == 0) {
         sink->Detach();
         return false;
     }
     m_Point = std::move(point);
-    m_Sink = ComPtr<IUnknown>(static_cast<IDispatch*>(sink.Get()));
+    m_Sink = std::move(sink);
     m_Cookie = cookie;
     return true;
 }
 
 void EventSubscription::Disconnect() {
     if (m_Cookie != 0 && m_Point) m_Point->Unadvise(m_Cookie);
-    if (m_Sink) static_cast<EventSink*>(static_cast<IDispatch*>(m_Sink.Get()))->Detach();
+    if (m_Sink) m_Sink->Detach();
     m_Cookie = 0;
     m_Point.Reset();
     m_Sink.Reset();

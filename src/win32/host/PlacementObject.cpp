@@ -1,12 +1,10 @@
 // The automation object through which the shared service reads and sets a window's placement.
-#include "win32/host/Adapters.h"
-#include "win32/com/Automation.h"
 #include "support/Failure.h"
 #include "vqTransmitters32.h"
+#include "win32/com/Automation.h"
+#include "win32/host/Adapters.h"
 
 namespace vq::win32 {
-
-namespace {
 
 class PlacementObject final : public DispatchFromTypeInfo<_CPlacementWindow>, public RefCounted {
   public:
@@ -83,17 +81,15 @@ class PlacementObject final : public DispatchFromTypeInfo<_CPlacementWindow>, pu
     PlacementWindow* m_Window;
 };
 
-}  // namespace
-
-PlacementHandle::PlacementHandle(PlacementWindow& window) : m_Object(new PlacementObject(window)) {}
+PlacementHandle::PlacementHandle(PlacementWindow& window)
+    : m_Object(MakeObject<PlacementObject>(window)) {}
 
 PlacementHandle::~PlacementHandle() {
-    static_cast<PlacementObject*>(m_Object)->Detach();
-    m_Object->Release();
+    m_Object->Detach();
 }
 
 Variant PlacementHandle::AsArgument() const {
-    return ObjectVariant(m_Object);
+    return ObjectVariant(static_cast<_CPlacementWindow*>(m_Object.Get()));
 }
 
 }  // namespace vq::win32

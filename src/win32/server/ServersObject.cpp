@@ -1,8 +1,8 @@
 // The Servers collection object: the live device-server list of one CTxms.
-#include "win32/host/Adapters.h"
-#include "win32/com/Enumerator.h"
-#include "win32/server/TxmsObject.h"
 #include "support/Failure.h"
+#include "win32/com/Enumerator.h"
+#include "win32/host/Adapters.h"
+#include "win32/server/TxmsObject.h"
 
 namespace vq::win32 {
 
@@ -80,7 +80,7 @@ class ServersObject final : public DispatchFromTypeInfo<_CServers>,
             VariantEnumerator::Snapshot items;
             for (const auto& entry : List())
                 items.push_back(ObjectVariant(DispatchOf(entry.Item).Get()));
-            *Result = VariantEnumerator::Create(std::move(items));
+            *Result = VariantEnumerator::Create(std::move(items)).Detach();
         });
     }
 
@@ -102,8 +102,9 @@ class ServersObject final : public DispatchFromTypeInfo<_CServers>,
 
 }  // namespace
 
-IDispatch* CreateServersObject(TxmsObject& owner) {
-    return static_cast<_CServers*>(new ServersObject(owner));
+ComPtr<IDispatch> CreateServersObject(TxmsObject& owner) {
+    const ComPtr<ServersObject> made = MakeObject<ServersObject>(owner);
+    return ComPtr<IDispatch>(static_cast<_CServers*>(made.Get()));
 }
 
 }  // namespace vq::win32

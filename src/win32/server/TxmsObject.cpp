@@ -2,11 +2,11 @@
 
 #include <new>
 
-#include "win32/host/Adapters.h"
-#include "win32/server/Module.h"
-#include "win32/com/Enumerator.h"
 #include "support/Failure.h"
 #include "support/ThreadContext.h"
+#include "win32/com/Enumerator.h"
+#include "win32/host/Adapters.h"
+#include "win32/server/Module.h"
 
 namespace vq::win32 {
 
@@ -22,11 +22,6 @@ class TxmsObject::Identity final : public CollectionParent {
 };
 
 namespace {
-
-// Hands an object reference to an out-parameter.
-void Give(IDispatch** out, const ComPtr<IDispatch>& object) {
-    *out = ComPtr<IDispatch>(object).Detach();
-}
 
 // Copies a reference parameter that may be null (a vtable caller's mistake).
 template <class T>
@@ -45,9 +40,8 @@ HRESULT TxmsObject::Create(REFIID riid, void** object) {
     return Barrier(IID__CTxms, [&] {
         PrepareModule();
         if (!ThisThread().Product) ThisThread().Product = CreateComProduct();
-        TxmsObject* created = new TxmsObject();
+        const ComPtr<TxmsObject> created = MakeObject<TxmsObject>();
         const HRESULT hr = created->QueryInterface(riid, object);
-        created->Release();
         if (FAILED(hr)) throw Failure(hr, "CTxms does not offer the requested interface");
     });
 }
@@ -133,22 +127,13 @@ void TxmsObject::CountOwned() {
 
 // While the list changes, transmitters leaving it give back their references one by one and
 // m_Owned is not yet up to date; the caller holds a reference of its own, so no teardown is due.
-class TxmsObject::ListChange {
-  public:
-    ListChange(TxmsObject& self, bool recount) : m_Self(self), m_Recount(recount) {
-        ++m_Self.m_Busy;
-    }
-    ListChange(const ListChange&) = delete;
-    ListChange& operator=(const ListChange&) = delete;
-    ~ListChange() {
-        if (m_Recount) m_Self.CountOwned();
-        --m_Self.m_Busy;
-    }
-
-  private:
-    TxmsObject& m_Self;
-    bool m_Recount;
-};
+auto TxmsObject::ListChange(bool recount) {
+    ++m_Busy;
+    return ScopeExit([this, recount]() noexcept {
+        if (recount) CountOwned();
+        --m_Busy;
+    });
+}
 
 void TxmsObject::FireOnTxmSync(std::string& info) {
     m_Events.FireText(1, info);
@@ -162,7 +147,7 @@ HRESULT TxmsObject::Add(VARIANT* IndexKey, LONG* TxmType, SHORT* Address, SHORT*
     return Barrier(IID__CTxms, [&] {
         RequireOut(Result, "the new transmitter");
         *Result = nullptr;
-        const ListChange change(*this, false);  // counted below, when the transmitter is in
+        const auto change = ListChange(false);  // counted below, when the transmitter is in
         const TransmitterRef txm = Core().Add(
             ToValue(In(IndexKey, "IndexKey")), In(TxmType, "TxmType"), In(Address, "Address"),
             In(ComPort, "ComPort"), FromBstr(In(ComSettings, "ComSettings")),
@@ -170,7 +155,7 @@ HRESULT TxmsObject::Add(VARIANT* IndexKey, LONG* TxmType, SHORT* Address, SHORT*
             VbBool(In(AutoConnect, "AutoConnect")), Silent ? VbBool(*Silent) : VbFalse);
         if (!txm) return;
         m_Owned += ParentGrant(txm);
-        Give(Result, DispatchOf(txm));
+        DispatchOf(txm).CopyTo(Result);
     });
 }
 
@@ -178,7 +163,7 @@ HRESULT TxmsObject::ActiveTxm(IDispatch** Result) {
     return Barrier(IID__CTxms, [&] {
         RequireOut(Result, "the active transmitter");
         *Result = nullptr;
-        Give(Result, DispatchOf(Core().ActiveTxm()));
+        DispatchOf(Core().ActiveTxm()).CopyTo(Result);
     });
 }
 
@@ -198,7 +183,7 @@ HRESULT TxmsObject::get_Item(VARIANT* vntIndexKey, IDispatch** Result) {
         RequireOut(Result, "the transmitter");
         *Result = nullptr;
         const Value key = vntIndexKey ? ToValue(*vntIndexKey) : Value::Missing();
-        Give(Result, DispatchOf(Core().Item(key)));
+        DispatchOf(Core().Item(key)).CopyTo(Result);
     });
 }
 
@@ -212,7 +197,7 @@ HRESULT TxmsObject::get_Count(LONG* Result) {
 HRESULT TxmsObject::Remove(VARIANT* vntIndexKey) {
     return Barrier(IID__CTxms, [&] {
         const Value key = ToValue(In(vntIndexKey, "vntIndexKey"));
-        const ListChange change(*this, true);
+        const auto change = ListChange(true);
         Core().Remove(key);
     });
 }
@@ -224,7 +209,7 @@ HRESULT TxmsObject::get_NewEnum(IUnknown** Result) {
         VariantEnumerator::Snapshot items;
         for (const auto& entry : Core().List())
             items.push_back(ObjectVariant(DispatchOf(entry.Item).Get()));
-        *Result = VariantEnumerator::Create(std::move(items));
+        *Result = VariantEnumerator::Create(std::move(items)).Detach();
     });
 }
 
@@ -238,20 +223,13 @@ HRESULT TxmsObject::Initialize(BSTR Path, IDispatch* Host, IDispatch** ComHistor
         const PassThroughRef given = history;
         // Whatever the servers left in the port history goes back to the caller, also when a
         // later family fails.
-        struct HandBack {
-            IDispatch** Slot;
-            const PassThroughRef& Given;
-            PassThroughRef& Now;
-            ~HandBack() {
-                if (Slot == nullptr || Now == Given) return;
-                try {
-                    ComPtr<IDispatch> object = ToDispatch(Now, "the port history");
-                    if (*Slot) (*Slot)->Release();
-                    *Slot = object.Detach();
-                } catch (...) {
-                }
+        const ScopeExit handBack([&]() noexcept {
+            if (ComHistory == nullptr || history == given) return;
+            try {
+                AssignInOut(ComHistory, ToDispatch(history, "the port history"));
+            } catch (...) {
             }
-        } handBack{ComHistory, given, history};
+        });
         *Result = Core().Initialize(FromBstr(Path), WrapHost(ComPtr<IDispatch>(Host)), history);
     });
 }
@@ -262,12 +240,13 @@ HRESULT TxmsObject::get_Servers(IDispatch** Result) {
         *Result = nullptr;
         Core();
         // The same object while the host holds it, so that Servers Is Servers.
-        if (m_ServersObject) {
-            m_ServersObject->AddRef();
-            *Result = m_ServersObject;
+        if (m_ServersObject == nullptr) {
+            ComPtr<IDispatch> created = CreateServersObject(*this);
+            m_ServersObject = created.Get();
+            *Result = created.Detach();
             return;
         }
-        *Result = m_ServersObject = CreateServersObject(*this);
+        ComPtr<IDispatch>(m_ServersObject).CopyTo(Result);
     });
 }
 
@@ -282,7 +261,7 @@ HRESULT TxmsObject::ComponentVersion(BSTR* Result) {
 HRESULT TxmsObject::ShowWizard(SHORT* Result) {
     return Barrier(IID__CTxms, [&] {
         RequireOut(Result, "the result");
-        const ListChange change(*this, true);
+        const auto change = ListChange(true);
         *Result = Core().ShowWizard();
     });
 }
@@ -292,7 +271,7 @@ HRESULT TxmsObject::Edit(IDispatch** Txm, VARIANT_BOOL* Result) {
         RequireOut(Result, "the result");
         const TransmitterRef txm = WrapTransmitter(ComPtr<IDispatch>(In(Txm, "Txm")));
         if (!txm) throw Failure(Codes::ObjectRequired, "Object required: Edit needs a transmitter");
-        const ListChange change(*this, true);
+        const auto change = ListChange(true);
         *Result = Core().Edit(txm).Value;
     });
 }
@@ -308,7 +287,7 @@ HRESULT TxmsObject::Load(BSTR FileName, BSTR Section, VARIANT IndexKey, VARIANT_
                          SHORT* Result) {
     return Barrier(IID__CTxms, [&] {
         RequireOut(Result, "the result");
-        const ListChange change(*this, true);
+        const auto change = ListChange(true);
         *Result = Core().Load(FromBstr(FileName), FromBstr(Section), ToValue(IndexKey),
                               VbBool(AutoConnect));
     });
@@ -358,7 +337,7 @@ HRESULT TxmsObject::put_Historian(LONG NewHistorian) {
 
 HRESULT TxmsObject::Clear() {
     return Barrier(IID__CTxms, [&] {
-        const ListChange change(*this, true);
+        const auto change = ListChange(true);
         Core().Clear();
     });
 }
@@ -371,7 +350,7 @@ HRESULT TxmsObject::EnumConnectionPoints(IEnumConnectionPoints** points) {
     return Barrier(IID_IConnectionPointContainer, [&] {
         ConnectionPointEnumerator::Snapshot snapshot;
         snapshot.emplace_back(&m_Events);
-        *points = ConnectionPointEnumerator::Create(std::move(snapshot));
+        *points = ConnectionPointEnumerator::Create(std::move(snapshot)).Detach();
     });
 }
 
@@ -379,19 +358,14 @@ HRESULT TxmsObject::FindConnectionPoint(REFIID riid, IConnectionPoint** point) {
     if (point == nullptr) return E_POINTER;
     *point = nullptr;
     if (!IsEqualIID(riid, DIID___CTxms)) return CONNECT_E_NOCONNECTION;
-    *point = &m_Events;
-    m_Events.AddRef();
+    ComPtr<IConnectionPoint>(&m_Events).CopyTo(point);
     return S_OK;
 }
 
 HRESULT TxmsObject::GetClassInfo(ITypeInfo** info) {
     if (info == nullptr) return E_POINTER;
     *info = nullptr;
-    return Barrier(IID_IProvideClassInfo, [&] {
-        ITypeInfo* found = OwnTypeInfo(CLSID_CTxms);
-        found->AddRef();
-        *info = found;
-    });
+    return Barrier(IID_IProvideClassInfo, [&] { OwnTypeInfo(CLSID_CTxms).CopyTo(info); });
 }
 
 HRESULT TxmsObject::GetGUID(DWORD kind, GUID* guid) {

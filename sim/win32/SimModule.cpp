@@ -7,6 +7,7 @@
 
 #include "SimWorld.h"
 #include "support/Failure.h"
+#include "support/Trace.h"
 #include "win32/com/Automation.h"
 #include "win32/com/ClassFactory.h"
 
@@ -78,6 +79,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         vq::win32::SetModuleInstance(instance);
         DisableThreadLibraryCalls(instance);
+        vq::SilenceTrace();  // the trace is the component's, not the simulated product's
     }
     return TRUE;
 }

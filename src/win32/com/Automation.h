@@ -32,10 +32,11 @@ class DispatchFromTypeInfo : public Interface {
         if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
         if (names == nullptr || ids == nullptr) return E_POINTER;
         ComPtr<ITypeInfo> info;
-        const HRESULT hr =
-            Barrier(__uuidof(Interface), [&] { info = OwnTypeInfo(__uuidof(Interface)); });
+        HRESULT hr = Barrier(__uuidof(Interface), [&] { info = OwnTypeInfo(__uuidof(Interface)); });
         if (FAILED(hr)) return hr;
-        return DispGetIDsOfNames(info.Get(), names, count, ids);
+        hr = DispGetIDsOfNames(info.Get(), names, count, ids);
+        if (FAILED(hr)) TraceRejected(info.Get(), "GetIDsOfNames", count > 0 ? names[0] : L"", hr);
+        return hr;
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
                                      VARIANT* result, EXCEPINFO* excepInfo,
@@ -49,9 +50,14 @@ class DispatchFromTypeInfo : public Interface {
         if (params == nullptr) params = &none;
         // ITypeInfo::Invoke may ignore surplus arguments; a caller passing more than the
         // member takes is told so, as it would be on Windows.
-        if (TooManyArguments(info.Get(), id, flags, *params)) return DISP_E_BADPARAMCOUNT;
-        return info->Invoke(static_cast<Interface*>(this), id, flags, params, result, excepInfo,
-                            argError);
+        const HRESULT invoked = TooManyArguments(info.Get(), id, flags, *params)
+                                    ? DISP_E_BADPARAMCOUNT
+                                    : info->Invoke(static_cast<Interface*>(this), id, flags, params,
+                                                   result, excepInfo, argError);
+        // The member itself traces its calls; here only what never reached it.
+        if (FAILED(invoked) && invoked != DISP_E_EXCEPTION)
+            TraceRejected(info.Get(), "Invoke", DispatchText(id, flags), invoked);
+        return invoked;
     }
 
   private:

@@ -40,6 +40,9 @@ HRESULT ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
         if (slot == m_Sinks.size()) m_Sinks.emplace_back();
         m_Sinks[slot] = std::move(dispatch);
         *cookie = static_cast<DWORD>(slot + 1);
+        if (Traced())
+            TraceLine("call in: " + std::string(m_Name) + " events.Advise(Object) -> cookie " +
+                      std::to_string(*cookie));
         return S_OK;
     } catch (...) {
         return E_OUTOFMEMORY;
@@ -47,10 +50,12 @@ HRESULT ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
 }
 
 HRESULT ConnectionPoint::Unadvise(DWORD cookie) {
-    if (cookie == 0 || cookie > m_Sinks.size() || !m_Sinks[cookie - 1])
-        return CONNECT_E_NOCONNECTION;
-    ComPtr<IDispatch> released = std::move(m_Sinks[cookie - 1]);
-    m_Sinks[cookie - 1].Reset();
+    const bool known = cookie != 0 && cookie <= m_Sinks.size() && m_Sinks[cookie - 1];
+    if (Traced())
+        TraceLine("call in: " + std::string(m_Name) + " events.Unadvise(" + std::to_string(cookie) +
+                  ") -> " + (known ? "ok" : "failed " + TraceCode(CONNECT_E_NOCONNECTION)));
+    if (!known) return CONNECT_E_NOCONNECTION;
+    const ComPtr<IDispatch> released = std::move(m_Sinks[cookie - 1]);
     return S_OK;
 }
 

@@ -49,9 +49,10 @@ class Enumerator final : public IEnum, public RefCounted {
   public:
     using Snapshot = std::vector<typename Items::Held>;
 
-    /// A new enumerator over items.
-    static ComPtr<IEnum> Create(Snapshot items) {
-        return Made(std::make_shared<const Snapshot>(std::move(items)), 0);
+    /// A new enumerator over items. name: what trace lines call it; null for none (then its
+    /// calls are not traced).
+    static ComPtr<IEnum> Create(Snapshot items, const char* name = nullptr) {
+        return Made(std::make_shared<const Snapshot>(std::move(items)), 0, name);
     }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
@@ -83,36 +84,48 @@ class Enumerator final : public IEnum, public RefCounted {
             ++done;
         }
         if (fetched) *fetched = done;
+        Trace("Next", count, std::to_string(done) + " fetched");
         return done == count ? S_OK : S_FALSE;
     }
     HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
         const std::size_t left = m_Items->size() - m_Position;
-        if (count > left) {
-            m_Position = m_Items->size();
-            return S_FALSE;
-        }
-        m_Position += count;
-        return S_OK;
+        const bool beyond = count > left;
+        m_Position = beyond ? m_Items->size() : m_Position + count;
+        Trace("Skip", count, beyond ? "past the end" : "ok");
+        return beyond ? S_FALSE : S_OK;
     }
     HRESULT STDMETHODCALLTYPE Reset() override {
         m_Position = 0;
+        Trace("Reset", -1, "ok");
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Clone(IEnum** copy) override {
         if (copy == nullptr) return E_POINTER;
         *copy = nullptr;
-        return Barrier(__uuidof(IEnum), [&] { *copy = Made(m_Items, m_Position).Detach(); });
+        const HRESULT hr =
+            Barrier(__uuidof(IEnum), [&] { *copy = Made(m_Items, m_Position, m_Name).Detach(); });
+        Trace("Clone", -1, SUCCEEDED(hr) ? "Object" : "failed " + TraceCode(hr));
+        return hr;
     }
 
   private:
-    static ComPtr<IEnum> Made(std::shared_ptr<const Snapshot> items, std::size_t position) {
-        return ComPtr<IEnum>::Adopt(new Enumerator(std::move(items), position));
+    static ComPtr<IEnum> Made(std::shared_ptr<const Snapshot> items, std::size_t position,
+                              const char* name) {
+        return ComPtr<IEnum>::Adopt(new Enumerator(std::move(items), position, name));
     }
-    Enumerator(std::shared_ptr<const Snapshot> items, std::size_t position)
-        : m_Items(std::move(items)), m_Position(position) {}
+    Enumerator(std::shared_ptr<const Snapshot> items, std::size_t position, const char* name)
+        : m_Items(std::move(items)), m_Position(position), m_Name(name) {}
+
+    // One trace line for a call of a named enumerator; count < 0: none given.
+    void Trace(const char* member, long long count, const std::string& outcome) const {
+        if (m_Name == nullptr || !TraceOn()) return;
+        const std::string given = count < 0 ? "" : "(" + std::to_string(count) + ")";
+        TraceLine("call in: " + std::string(m_Name) + "." + member + given + " -> " + outcome);
+    }
 
     std::shared_ptr<const Snapshot> m_Items;
     std::size_t m_Position;
+    const char* m_Name;  // a literal
 };
 
 using VariantEnumerator = Enumerator<IEnumVARIANT, VariantItems>;

@@ -5,6 +5,7 @@
 
 #include "support/Failure.h"
 #include "support/ThreadContext.h"
+#include "support/Trace.h"
 #include "win32/host/Adapters.h"
 #include "win32/host/OutsideNames.h"
 
@@ -45,7 +46,7 @@ class ComRegistry final : public TransmitterRegistry {
     template <class S>
     S& Subscribed(S& signal) {
         if (!m_Events.Connected())
-            m_Events.Connect(m_Object.Get(), [this](const std::wstring& name, DISPPARAMS& params) {
+            m_Events.Connect(m_Object, [this](const std::wstring& name, DISPPARAMS& params) {
                 OnEvent(name, params);
             });
         return signal;
@@ -85,7 +86,7 @@ class ComLanguage final : public LanguageObject {
     }
     Signal<int32_t>& OnLanguageChange() override {
         if (!m_Events.Connected()) {
-            m_Events.Connect(m_Object.Get(), [this](const std::wstring& name, DISPPARAMS& params) {
+            m_Events.Connect(m_Object, [this](const std::wstring& name, DISPPARAMS& params) {
                 if (name == on::kOnLanguageChangeEvent && params.cArgs >= 1)
                     m_Change.Raise(ToValue(params.rgvarg[params.cArgs - 1]).ToInt32());
             });
@@ -269,21 +270,31 @@ class ComProduct final : public ProductFactory {
   private:
     // Objects are made through each class's factory, looked up once per ProgID.
     ComPtr<IDispatch> Create(const wchar_t* progId) {
-        auto found = m_Kept->Factories.find(progId);
-        if (found == m_Kept->Factories.end()) {
-            CLSID clsid{};
-            HRESULT hr = CLSIDFromProgID(progId, &clsid);
-            ComPtr<IClassFactory> factory;
-            if (SUCCEEDED(hr))
-                hr = CoGetClassObject(clsid, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, nullptr,
-                                      IID_IClassFactory, factory.PutVoid());
-            if (FAILED(hr) || !factory) throw CannotCreate(progId, hr);
-            found = m_Kept->Factories.emplace(progId, std::move(factory)).first;
-        }
         ComPtr<IDispatch> object;
-        const HRESULT hr = found->second->CreateInstance(nullptr, IID_IDispatch, object.PutVoid());
-        if (FAILED(hr) || !object) throw CannotCreate(progId, hr);
+        HRESULT hr = E_FAIL;
+        IClassFactory* factory = Factory(progId, hr);  // kept in m_Kept
+        if (factory) hr = factory->CreateInstance(nullptr, IID_IDispatch, object.PutVoid());
+        if (FAILED(hr) || !object) {
+            const Failure failure = CannotCreate(progId, hr);
+            if (TraceOn())
+                TraceLine("call out: create " + Narrow(progId) + " -> failed " +
+                          TraceCode(failure.Code()) + ": " + failure.Description());
+            throw failure;
+        }
+        if (TraceOn()) TraceLine("call out: create " + Narrow(progId) + " -> Object");
         return object;
+    }
+    IClassFactory* Factory(const wchar_t* progId, HRESULT& hr) {
+        auto found = m_Kept->Factories.find(progId);
+        if (found != m_Kept->Factories.end()) return found->second.Get();
+        CLSID clsid{};
+        hr = CLSIDFromProgID(progId, &clsid);
+        ComPtr<IClassFactory> factory;
+        if (SUCCEEDED(hr))
+            hr = CoGetClassObject(clsid, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, nullptr,
+                                  IID_IClassFactory, factory.PutVoid());
+        if (FAILED(hr) || !factory) return nullptr;
+        return m_Kept->Factories.emplace(progId, std::move(factory)).first->second.Get();
     }
     static Failure CannotCreate(const wchar_t* progId, HRESULT hr) {
         char code[16];

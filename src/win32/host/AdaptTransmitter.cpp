@@ -189,7 +189,7 @@ class ComDeviceServer final : public DeviceServer {
     }
     Signal<std::string&>& OnUnitSychronized() override {
         if (!m_Events.Connected()) {
-            m_Events.Connect(m_Object.Get(), [this](const std::wstring& name, DISPPARAMS& params) {
+            m_Events.Connect(m_Object, [this](const std::wstring& name, DISPPARAMS& params) {
                 if (name == on::kOnUnitSychronizedEvent) RaiseWithText(m_Sync, params);
             });
         }

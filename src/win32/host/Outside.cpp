@@ -5,6 +5,7 @@
 #include <map>
 
 #include "support/Failure.h"
+#include "support/Trace.h"
 #include "win32/com/Automation.h"
 #include "win32/host/OutsideNames.h"
 
@@ -51,6 +52,29 @@ Failure CallFailure(HRESULT hr, ExcepInfo& info, const std::string& what) {
         default:
             return Failure(hr, what + " failed with " + HexCode(hr));
     }
+}
+
+// The call as a trace line shows it: "role.Member(arguments)", or "role.Member = value" for a
+// property put; empty when tracing is off.
+std::string CallText(const char* role, const std::wstring& what, bool put,
+                     const std::vector<Variant>& args) {
+    if (!TraceOn()) return {};
+    std::string text = std::string(role) + "." + Narrow(what);
+    const char* separator = put ? " = " : "(";
+    for (const Variant& arg : args) {
+        text += separator + TraceArg(arg.Raw());
+        separator = ", ";
+    }
+    if (!put && !args.empty()) text += ')';
+    return text;
+}
+
+void TraceCallOut(const std::string& call, const std::string& outcome) {
+    if (!call.empty()) TraceLine("call out: " + call + " -> " + outcome);
+}
+
+std::string Failed(const Failure& failure) {
+    return "failed " + TraceCode(failure.Code()) + ": " + failure.Description();
 }
 
 }  // namespace
@@ -129,7 +153,9 @@ DISPID Outside::IdOf(const wchar_t* name) {
     const HRESULT hr = m_Object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
     if (FAILED(hr)) {
         ExcepInfo none;
-        throw CallFailure(hr, none, std::string(m_Role) + "." + Narrow(name));
+        const Failure failure = CallFailure(hr, none, std::string(m_Role) + "." + Narrow(name));
+        TraceCallOut(CallText(m_Role, name, false, {}), Failed(failure));
+        throw failure;
     }
     table.Ids.emplace(name, id);
     return id;
@@ -141,6 +167,7 @@ Variant Outside::Invoke(DISPID id, WORD flags, std::vector<Variant>& args,
     for (std::size_t i = 0; i < args.size(); ++i) reversed[args.size() - 1 - i] = args[i].Raw();
     DISPID putId = DISPID_PROPERTYPUT;
     const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
+    const std::string call = CallText(m_Role, what, put, args);
     DISPPARAMS params{reversed.data(), put ? &putId : nullptr, static_cast<UINT>(reversed.size()),
                       put ? 1u : 0u};
     Variant result;
@@ -148,7 +175,12 @@ Variant Outside::Invoke(DISPID id, WORD flags, std::vector<Variant>& args,
     UINT argError = 0;
     const HRESULT hr = m_Object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
                                         put ? nullptr : &result, &info, &argError);
-    if (FAILED(hr)) throw CallFailure(hr, info, std::string(m_Role) + "." + Narrow(what));
+    if (FAILED(hr)) {
+        const Failure failure = CallFailure(hr, info, std::string(m_Role) + "." + Narrow(what));
+        TraceCallOut(call, Failed(failure));
+        throw failure;
+    }
+    TraceCallOut(call, put ? "ok" : TraceArg(result.Raw()));
     return result;
 }
 

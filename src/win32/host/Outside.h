@@ -84,7 +84,7 @@ class EventSubscription {
 
     /// Connects the handler to the object's events; false (and nothing connected) when the
     /// object has no usable event source.
-    bool Connect(IDispatch* source, Handler handler);
+    bool Connect(const Outside& source, Handler handler);
     void Disconnect();
     bool Connected() const { return m_Cookie != 0; }
 

@@ -8,8 +8,9 @@ namespace vq::win32 {
 
 class EventSink final : public IDispatch, public RefCounted {
   public:
-    EventSink(const IID& iid, ComPtr<ITypeInfo> info, EventSubscription::Handler handler)
-        : m_Iid(iid), m_Info(std::move(info)), m_Handler(std::move(handler)) {}
+    EventSink(const IID& iid, ComPtr<ITypeInfo> info, EventSubscription::Handler handler,
+              const char* role)
+        : m_Iid(iid), m_Info(std::move(info)), m_Handler(std::move(handler)), m_Role(role) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         if (object == nullptr) return E_POINTER;
@@ -41,18 +42,24 @@ class EventSink final : public IDispatch, public RefCounted {
         if (result) VariantInit(result);
         if (!m_Handler) return S_OK;
         DISPPARAMS none{nullptr, nullptr, 0, 0};
-        return Barrier(IID_IDispatch, [&] {
-            const std::wstring& name = NameOf(id);
-            if (name.empty()) return;
-            // A copy: the subscription may be ended while the handler runs.
-            const EventSubscription::Handler handler = m_Handler;
-            handler(name, params ? *params : none);
-        });
+        DISPPARAMS& given = params ? *params : none;
+        const std::wstring& name = NameOf(id);
+        if (name.empty()) return S_OK;
+        // A copy: the subscription may be ended while the handler runs.
+        const EventSubscription::Handler handler = m_Handler;
+        return TracedBarrier(IID_IDispatch, EventTrace(name, given), nullptr,
+                             [&] { handler(name, given); });
     }
 
     void Detach() { m_Handler = nullptr; }
 
   private:
+    // "role event Name(first argument)".
+    EntryTrace EventTrace(const std::wstring& name, const DISPPARAMS& params) const {
+        const std::string event = std::string(m_Role) + " event " + Narrow(name);
+        if (params.cArgs == 0) return EntryTrace(event.c_str());
+        return EntryTrace(event.c_str(), params.rgvarg[params.cArgs - 1]);
+    }
     const std::wstring& NameOf(DISPID id) {
         const auto found = m_Names.find(id);
         if (found != m_Names.end()) return found->second;
@@ -68,6 +75,7 @@ class EventSink final : public IDispatch, public RefCounted {
     ComPtr<ITypeInfo> m_Info;
     EventSubscription::Handler m_Handler;
     std::unordered_map<DISPID, std::wstring> m_Names;
+    const char* m_Role;  // a literal
 };
 
 namespace {
@@ -127,8 +135,9 @@ EventSubscription::~EventSubscription() {
     Disconnect();
 }
 
-bool EventSubscription::Connect(IDispatch* source, Handler handler) {
+bool EventSubscription::Connect(const Outside& outside, Handler handler) {
     Disconnect();
+    IDispatch* source = outside.Get();
     if (source == nullptr) return false;
     ComPtr<IConnectionPointContainer> container =
         ComPtr<IDispatch>(source).As<IConnectionPointContainer>();
@@ -142,7 +151,7 @@ bool EventSubscription::Connect(IDispatch* source, Handler handler) {
         point = OnlyConnectionPoint(source, *container.Get(), iid, info);
     if (!point) return false;
 
-    ComPtr<EventSink> sink = MakeObject<EventSink>(iid, info, std::move(handler));
+    ComPtr<EventSink> sink = MakeObject<EventSink>(iid, info, std::move(handler), outside.Role());
     DWORD cookie = 0;
     if (FAILED(point->Advise(static_cast<IDispatch*>(sink.Get()), &cookie)) || cookie == 0) {
         sink->Detach();

@@ -6,6 +6,7 @@
 #include "support/ThreadContext.h"
 #include "win32/com/Enumerator.h"
 #include "win32/host/Adapters.h"
+#include "win32/host/Entry.h"
 #include "win32/server/Module.h"
 
 namespace vq::win32 {
@@ -49,7 +50,7 @@ HRESULT TxmsObject::Create(REFIID riid, void** object) {
 TxmsObject::TxmsObject()
     : m_Txms(std::make_unique<Txms>()),
       m_Identity(std::make_shared<Identity>(*this)),
-      m_Events(*this, DIID___CTxms) {
+      m_Events(*this, DIID___CTxms, "CTxms") {
     m_Txms->SetIdentity(m_Identity);
     m_SyncRelay = m_Txms->OnTxmSync().Connect([this](std::string& info) { FireOnTxmSync(info); });
 }
@@ -136,7 +137,10 @@ auto TxmsObject::ListChange(bool recount) {
 }
 
 void TxmsObject::FireOnTxmSync(std::string& info) {
+    const std::string given = TraceOn() ? info : std::string();
     m_Events.FireText(1, info);
+    if (TraceOn())
+        TraceLine("event out: CTxms.OnTxmSync(" + TraceText(given) + ") -> " + TraceText(info));
 }
 
 // ---- _CTxms: the collection
@@ -144,23 +148,27 @@ void TxmsObject::FireOnTxmSync(std::string& info) {
 HRESULT TxmsObject::Add(VARIANT* IndexKey, LONG* TxmType, SHORT* Address, SHORT* ComPort,
                         BSTR* ComSettings, LONG* Protocol, BSTR* Name, VARIANT_BOOL* AutoConnect,
                         VARIANT_BOOL* Silent, IDispatch** Result) {
-    return Barrier(IID__CTxms, [&] {
-        RequireOut(Result, "the new transmitter");
-        *Result = nullptr;
-        const auto change = ListChange(false);  // counted below, when the transmitter is in
-        const TransmitterRef txm = Core().Add(
-            ToValue(In(IndexKey, "IndexKey")), In(TxmType, "TxmType"), In(Address, "Address"),
-            In(ComPort, "ComPort"), FromBstr(In(ComSettings, "ComSettings")),
-            In(Protocol, "Protocol"), FromBstr(In(Name, "Name")),
-            VbBool(In(AutoConnect, "AutoConnect")), Silent ? VbBool(*Silent) : VbFalse);
-        if (!txm) return;
-        m_Owned += ParentGrant(txm);
-        DispatchOf(txm).CopyTo(Result);
-    });
+    return Entry(
+        IID__CTxms,
+        EntryTrace("CTxms.Add", IndexKey, TxmType, Address, ComPort, ComSettings, Protocol, Name,
+                   AutoConnect, Silent),
+        Result, [&] {
+            RequireOut(Result, "the new transmitter");
+            *Result = nullptr;
+            const auto change = ListChange(false);  // counted below, when the transmitter is in
+            const TransmitterRef txm = Core().Add(
+                ToValue(In(IndexKey, "IndexKey")), In(TxmType, "TxmType"), In(Address, "Address"),
+                In(ComPort, "ComPort"), FromBstr(In(ComSettings, "ComSettings")),
+                In(Protocol, "Protocol"), FromBstr(In(Name, "Name")),
+                VbBool(In(AutoConnect, "AutoConnect")), Silent ? VbBool(*Silent) : VbFalse);
+            if (!txm) return;
+            m_Owned += ParentGrant(txm);
+            DispatchOf(txm).CopyTo(Result);
+        });
 }
 
 HRESULT TxmsObject::ActiveTxm(IDispatch** Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.ActiveTxm"), Result, [&] {
         RequireOut(Result, "the active transmitter");
         *Result = nullptr;
         DispatchOf(Core().ActiveTxm()).CopyTo(Result);
@@ -168,18 +176,19 @@ HRESULT TxmsObject::ActiveTxm(IDispatch** Result) {
 }
 
 HRESULT TxmsObject::put_ActiveTxmIndex(SHORT vData) {
-    return Barrier(IID__CTxms, [&] { Core().SetActiveTxmIndex(vData); });
+    return Entry(IID__CTxms, EntryTrace("CTxms.ActiveTxmIndex =", vData), nullptr,
+                 [&] { Core().SetActiveTxmIndex(vData); });
 }
 
 HRESULT TxmsObject::get_ActiveTxmIndex(SHORT* Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.ActiveTxmIndex"), Result, [&] {
         RequireOut(Result, "the active position");
         *Result = Core().ActiveTxmIndex();
     });
 }
 
 HRESULT TxmsObject::get_Item(VARIANT* vntIndexKey, IDispatch** Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.Item", vntIndexKey), Result, [&] {
         RequireOut(Result, "the transmitter");
         *Result = nullptr;
         const Value key = vntIndexKey ? ToValue(*vntIndexKey) : Value::Missing();
@@ -188,14 +197,14 @@ HRESULT TxmsObject::get_Item(VARIANT* vntIndexKey, IDispatch** Result) {
 }
 
 HRESULT TxmsObject::get_Count(LONG* Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.Count"), Result, [&] {
         RequireOut(Result, "the count");
         *Result = Core().Count();
     });
 }
 
 HRESULT TxmsObject::Remove(VARIANT* vntIndexKey) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.Remove", vntIndexKey), nullptr, [&] {
         const Value key = ToValue(In(vntIndexKey, "vntIndexKey"));
         const auto change = ListChange(true);
         Core().Remove(key);
@@ -203,20 +212,20 @@ HRESULT TxmsObject::Remove(VARIANT* vntIndexKey) {
 }
 
 HRESULT TxmsObject::get_NewEnum(IUnknown** Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.NewEnum"), Result, [&] {
         RequireOut(Result, "the enumerator");
         *Result = nullptr;
         VariantEnumerator::Snapshot items;
         for (const auto& entry : Core().List())
             items.push_back(ObjectVariant(DispatchOf(entry.Item).Get()));
-        *Result = VariantEnumerator::Create(std::move(items)).Detach();
+        *Result = VariantEnumerator::Create(std::move(items), "CTxms enumerator").Detach();
     });
 }
 
 // ---- _CTxms: start-up and properties
 
 HRESULT TxmsObject::Initialize(BSTR Path, IDispatch* Host, IDispatch** ComHistory, SHORT* Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.Initialize", Path, Host, ComHistory), Result, [&] {
         RequireOut(Result, "the result");
         PassThroughRef history =
             ComHistory && *ComHistory ? ToPassThrough(*ObjectVariant(*ComHistory)) : nullptr;
@@ -235,7 +244,7 @@ HRESULT TxmsObject::Initialize(BSTR Path, IDispatch* Host, IDispatch** ComHistor
 }
 
 HRESULT TxmsObject::get_Servers(IDispatch** Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.Servers"), Result, [&] {
         RequireOut(Result, "the servers");
         *Result = nullptr;
         Core();
@@ -251,7 +260,7 @@ HRESULT TxmsObject::get_Servers(IDispatch** Result) {
 }
 
 HRESULT TxmsObject::ComponentVersion(BSTR* Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.ComponentVersion"), Result, [&] {
         RequireOut(Result, "the version");
         *Result = nullptr;
         *Result = ToBstr(Core().ComponentVersion());
@@ -259,7 +268,7 @@ HRESULT TxmsObject::ComponentVersion(BSTR* Result) {
 }
 
 HRESULT TxmsObject::ShowWizard(SHORT* Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.ShowWizard"), Result, [&] {
         RequireOut(Result, "the result");
         const auto change = ListChange(true);
         *Result = Core().ShowWizard();
@@ -267,7 +276,7 @@ HRESULT TxmsObject::ShowWizard(SHORT* Result) {
 }
 
 HRESULT TxmsObject::Edit(IDispatch** Txm, VARIANT_BOOL* Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.Edit", Txm), Result, [&] {
         RequireOut(Result, "the result");
         const TransmitterRef txm = WrapTransmitter(ComPtr<IDispatch>(In(Txm, "Txm")));
         if (!txm) throw Failure(Codes::ObjectRequired, "Object required: Edit needs a transmitter");
@@ -277,7 +286,7 @@ HRESULT TxmsObject::Edit(IDispatch** Txm, VARIANT_BOOL* Result) {
 }
 
 HRESULT TxmsObject::Save(BSTR FileName, BSTR Section, VARIANT IndexKey, VARIANT_BOOL* Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.Save", FileName, Section, IndexKey), Result, [&] {
         RequireOut(Result, "the result");
         *Result = Core().Save(FromBstr(FileName), FromBstr(Section), ToValue(IndexKey)).Value;
     });
@@ -285,16 +294,17 @@ HRESULT TxmsObject::Save(BSTR FileName, BSTR Section, VARIANT IndexKey, VARIANT_
 
 HRESULT TxmsObject::Load(BSTR FileName, BSTR Section, VARIANT IndexKey, VARIANT_BOOL AutoConnect,
                          SHORT* Result) {
-    return Barrier(IID__CTxms, [&] {
-        RequireOut(Result, "the result");
-        const auto change = ListChange(true);
-        *Result = Core().Load(FromBstr(FileName), FromBstr(Section), ToValue(IndexKey),
-                              VbBool(AutoConnect));
-    });
+    return Entry(IID__CTxms, EntryTrace("CTxms.Load", FileName, Section, IndexKey, AutoConnect),
+                 Result, [&] {
+                     RequireOut(Result, "the result");
+                     const auto change = ListChange(true);
+                     *Result = Core().Load(FromBstr(FileName), FromBstr(Section), ToValue(IndexKey),
+                                           VbBool(AutoConnect));
+                 });
 }
 
 HRESULT TxmsObject::GetNextTxmName(BSTR* Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.GetNextTxmName"), Result, [&] {
         RequireOut(Result, "the name");
         *Result = nullptr;
         *Result = ToBstr(Core().GetNextTxmName());
@@ -302,7 +312,7 @@ HRESULT TxmsObject::GetNextTxmName(BSTR* Result) {
 }
 
 HRESULT TxmsObject::get_IniFilePath(BSTR* Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.IniFilePath"), Result, [&] {
         RequireOut(Result, "the path");
         *Result = nullptr;
         *Result = ToBstr(Core().IniFilePath());
@@ -310,33 +320,36 @@ HRESULT TxmsObject::get_IniFilePath(BSTR* Result) {
 }
 
 HRESULT TxmsObject::put_IniFilePath(BSTR NewIniFilePath) {
-    return Barrier(IID__CTxms, [&] { Core().SetIniFilePath(FromBstr(NewIniFilePath)); });
+    return Entry(IID__CTxms, EntryTrace("CTxms.IniFilePath =", NewIniFilePath), nullptr,
+                 [&] { Core().SetIniFilePath(FromBstr(NewIniFilePath)); });
 }
 
 HRESULT TxmsObject::get_OffLine(VARIANT_BOOL* Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.OffLine"), Result, [&] {
         RequireOut(Result, "the value");
         *Result = Core().OffLine().Value;
     });
 }
 
 HRESULT TxmsObject::put_OffLine(VARIANT_BOOL NewOffLine) {
-    return Barrier(IID__CTxms, [&] { Core().SetOffLine(VbBool(NewOffLine)); });
+    return Entry(IID__CTxms, EntryTrace("CTxms.OffLine =", NewOffLine), nullptr,
+                 [&] { Core().SetOffLine(VbBool(NewOffLine)); });
 }
 
 HRESULT TxmsObject::get_Historian(LONG* Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.Historian"), Result, [&] {
         RequireOut(Result, "the value");
         *Result = Core().Historian();
     });
 }
 
 HRESULT TxmsObject::put_Historian(LONG NewHistorian) {
-    return Barrier(IID__CTxms, [&] { Core().SetHistorian(NewHistorian); });
+    return Entry(IID__CTxms, EntryTrace("CTxms.Historian =", NewHistorian), nullptr,
+                 [&] { Core().SetHistorian(NewHistorian); });
 }
 
 HRESULT TxmsObject::Clear() {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.Clear"), nullptr, [&] {
         const auto change = ListChange(true);
         Core().Clear();
     });

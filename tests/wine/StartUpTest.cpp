@@ -216,6 +216,45 @@ TEST(StartUp, UnitSynchronisationReachesTheHostAsOnTxmSync) {
     EXPECT_EQ(1u, sink.Refs());
 }
 
+// The number of sinks connected to the only connection point of an object.
+long Connections(IDispatch* object) {
+    ComPtr<IEnumConnectionPoints> points;
+    ComPtr<IConnectionPoint> point;
+    ComPtr<IEnumConnections> connections;
+    ULONG fetched = 0;
+    EXPECT_EQ(S_OK, ComPtr<IDispatch>(object).As<IConnectionPointContainer>()->EnumConnectionPoints(
+                        points.Put()));
+    EXPECT_EQ(S_OK, points->Next(1, point.Put(), &fetched));
+    EXPECT_EQ(S_OK, point->EnumConnections(connections.Put()));
+    long count = 0;
+    for (CONNECTDATA data{}; connections->Next(1, &data, &fetched) == S_OK; ++count)
+        ComPtr<IUnknown>::Adopt(data.pUnk);
+    return count;
+}
+
+TEST(StartUp, ASecondInitializeListensToTheNewServersOnly) {
+    Initialized t;
+    Var history = Var::Of(Obj(nullptr));
+    ASSERT_EQ(3, LongOf(t.Initialize(history).Result));
+    ASSERT_EQ(6, LongOf(t.Initialize(history).Result));
+    const ComPtr<IDispatch> servers = GetObject(t.Txms.Get(), L"Servers");
+    ASSERT_EQ(6, GetLong(servers.Get(), L"Count"));
+    for (long i = 1; i <= 6; ++i) {
+        const ComPtr<IDispatch> server = GetObject(servers.Get(), L"Item", {In(I4(i))});
+        EXPECT_EQ(i > 3 ? 1 : 0, Connections(server.Get())) << "server " << i;
+    }
+    // Both family-1 servers raise; the host hears the new one only.
+    SyncSink sink;
+    DWORD cookie = 0;
+    ComPtr<IConnectionPoint> point;
+    ASSERT_EQ(S_OK, t.Txms.As<IConnectionPointContainer>()->FindConnectionPoint(DIID___CTxms,
+                                                                                point.Put()));
+    ASSERT_EQ(S_OK, point->Advise(&sink, &cookie));
+    EXPECT_EQ(2, GetLong(t.World.Get(), L"RaiseUnitSynchronized", {In(I4(1)), In(Str("x"))}));
+    EXPECT_EQ(std::vector<std::string>{"x"}, sink.Received);
+    point->Unadvise(cookie);
+}
+
 TEST(StartUp, ClassInformationAndConnectionPoints) {
     const ComPtr<IDispatch> txms = NewTxms();
     const ComPtr<IProvideClassInfo2> info = txms.As<IProvideClassInfo2>();

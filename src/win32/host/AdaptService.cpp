@@ -4,7 +4,6 @@
 #include <unordered_map>
 
 #include "support/Failure.h"
-#include "support/ThreadContext.h"
 #include "support/Trace.h"
 #include "win32/host/Adapters.h"
 #include "win32/host/OutsideNames.h"
@@ -35,20 +34,18 @@ class ComRegistry final : public TransmitterRegistry {
     Signal<>& TimeOut() override { return Subscribed(m_TimeOut); }
     Signal<TransmitterRef&>& TxmConnected() override { return Subscribed(m_TxmConnected); }
 
-    void DropIfIdle() {
-        if (m_AutoConnet.ConnectionCount() + m_TimeOut.ConnectionCount() +
-                m_TxmConnected.ConnectionCount() ==
-            0)
-            m_Events.Disconnect();
-    }
-
   private:
     template <class S>
     S& Subscribed(S& signal) {
         if (!m_Events.Connected())
-            m_Events.Connect(m_Object, [this](const std::wstring& name, DISPPARAMS& params) {
-                OnEvent(name, params);
-            });
+            m_Events.Connect(
+                m_Object,
+                [this](const std::wstring& name, DISPPARAMS& params) { OnEvent(name, params); },
+                [this] {
+                    return m_AutoConnet.ConnectionCount() + m_TimeOut.ConnectionCount() +
+                               m_TxmConnected.ConnectionCount() >
+                           0;
+                });
         return signal;
     }
     void OnEvent(const std::wstring& name, DISPPARAMS& params) {
@@ -86,15 +83,15 @@ class ComLanguage final : public LanguageObject {
     }
     Signal<int32_t>& OnLanguageChange() override {
         if (!m_Events.Connected()) {
-            m_Events.Connect(m_Object, [this](const std::wstring& name, DISPPARAMS& params) {
-                if (name == on::kOnLanguageChangeEvent && params.cArgs >= 1)
-                    m_Change.Raise(ToValue(params.rgvarg[params.cArgs - 1]).ToInt32());
-            });
+            m_Events.Connect(
+                m_Object,
+                [this](const std::wstring& name, DISPPARAMS& params) {
+                    if (name == on::kOnLanguageChangeEvent && params.cArgs >= 1)
+                        m_Change.Raise(ToValue(params.rgvarg[params.cArgs - 1]).ToInt32());
+                },
+                [this] { return m_Change.ConnectionCount() > 0; });
         }
         return m_Change;
-    }
-    void DropIfIdle() {
-        if (m_Change.ConnectionCount() == 0) m_Events.Disconnect();
     }
 
   private:
@@ -197,11 +194,6 @@ class ComService final : public SharedService {
         return Cached(m_Splitter, on::kPathSplitter);
     }
 
-    void DropIdleSubscriptions() {
-        if (m_Registry) m_Registry->DropIfIdle();
-        if (m_Language) m_Language->DropIfIdle();
-    }
-
   private:
     Value Placement(const wchar_t* member, PlacementWindow& window, const std::string& file,
                     const std::string& section, const std::string& key) {
@@ -262,9 +254,6 @@ class ComProduct final : public ProductFactory {
         if (!m_Kept->Service)
             m_Kept->Service = std::make_shared<ComService>(Create(on::kServiceClass));
         return m_Kept->Service;
-    }
-    void DropIdleSubscriptions() {
-        if (m_Kept->Service) m_Kept->Service->DropIdleSubscriptions();
     }
 
   private:
@@ -329,14 +318,6 @@ std::shared_ptr<HostObject> WrapHost(const ComPtr<IDispatch>& host) {
 
 std::shared_ptr<ProductFactory> CreateComProduct() {
     return std::make_shared<ComProduct>();
-}
-
-void DropIdleSubscriptions() {
-    try {
-        const std::shared_ptr<ProductFactory>& product = ThisThread().Product;
-        if (auto* ours = dynamic_cast<ComProduct*>(product.get())) ours->DropIdleSubscriptions();
-    } catch (...) {
-    }
 }
 
 }  // namespace vq::win32

@@ -189,9 +189,12 @@ class ComDeviceServer final : public DeviceServer {
     }
     Signal<std::string&>& OnUnitSychronized() override {
         if (!m_Events.Connected()) {
-            m_Events.Connect(m_Object, [this](const std::wstring& name, DISPPARAMS& params) {
-                if (name == on::kOnUnitSychronizedEvent) RaiseWithText(m_Sync, params);
-            });
+            m_Events.Connect(
+                m_Object,
+                [this](const std::wstring& name, DISPPARAMS& params) {
+                    if (name == on::kOnUnitSychronizedEvent) RaiseWithText(m_Sync, params);
+                },
+                [this] { return m_Sync.ConnectionCount() > 0; });
         }
         return m_Sync;
     }

@@ -37,10 +37,6 @@ std::shared_ptr<HostObject> WrapHost(const ComPtr<IDispatch>& host);
 /// The thread's factory of the host product's components, created by their ProgIDs.
 std::shared_ptr<ProductFactory> CreateComProduct();
 
-/// Ends the event subscriptions of this thread's shared components that no core handler
-/// listens to any more, so that their sinks do not keep the module loaded.
-void DropIdleSubscriptions();
-
 class PlacementObject;
 
 /// An automation object over a window of the core, for the shared service's placement calls;

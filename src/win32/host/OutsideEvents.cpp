@@ -47,6 +47,7 @@ class EventSink final : public IDispatch, public RefCounted {
         if (name.empty()) return S_OK;
         // A copy: the subscription may be ended while the handler runs.
         const EventSubscription::Handler handler = m_Handler;
+        const ComponentCall call;
         return TracedBarrier(IID_IDispatch, EventTrace(name, given), nullptr,
                              [&] { handler(name, given); });
     }
@@ -79,6 +80,9 @@ class EventSink final : public IDispatch, public RefCounted {
 };
 
 namespace {
+
+thread_local EventSubscription* t_Subscriptions = nullptr;  // the first connected one
+thread_local int t_CallDepth = 0;
 
 // The default source interface of the object's class, from IProvideClassInfo.
 bool SourceFromClassInfo(IDispatch* source, IID& iid, ComPtr<ITypeInfo>& info) {
@@ -135,7 +139,8 @@ EventSubscription::~EventSubscription() {
     Disconnect();
 }
 
-bool EventSubscription::Connect(const Outside& outside, Handler handler) {
+bool EventSubscription::Connect(const Outside& outside, Handler handler,
+                                std::function<bool()> listening) {
     Disconnect();
     IDispatch* source = outside.Get();
     if (source == nullptr) return false;
@@ -160,15 +165,47 @@ bool EventSubscription::Connect(const Outside& outside, Handler handler) {
     m_Point = std::move(point);
     m_Sink = std::move(sink);
     m_Cookie = cookie;
+    m_Listening = std::move(listening);
+    m_Next = std::exchange(t_Subscriptions, this);
+    if (m_Next) m_Next->m_Previous = this;
     return true;
 }
 
 void EventSubscription::Disconnect() {
-    if (m_Cookie != 0 && m_Point) m_Point->Unadvise(m_Cookie);
-    if (m_Sink) m_Sink->Detach();
-    m_Cookie = 0;
-    m_Point.Reset();
-    m_Sink.Reset();
+    if (m_Cookie == 0) return;
+    (m_Previous ? m_Previous->m_Next : t_Subscriptions) = m_Next;
+    if (m_Next) m_Next->m_Previous = m_Previous;
+    m_Previous = m_Next = nullptr;
+    const ComPtr<IConnectionPoint> point = std::move(m_Point);
+    const ComPtr<EventSink> sink = std::move(m_Sink);
+    const DWORD cookie = std::exchange(m_Cookie, 0);
+    m_Listening = nullptr;
+    sink->Detach();
+    point->Unadvise(cookie);
+}
+
+void DropIdleSubscriptions() noexcept {
+    try {
+        // Ending one may end others (their objects let go), so each round starts afresh.
+        for (bool dropped = true; dropped;) {
+            dropped = false;
+            for (EventSubscription* s = t_Subscriptions; s != nullptr; s = s->m_Next) {
+                if (s->m_Listening && s->m_Listening()) continue;
+                s->Disconnect();
+                dropped = true;
+                break;
+            }
+        }
+    } catch (...) {
+    }
+}
+
+ComponentCall::ComponentCall() {
+    ++t_CallDepth;
+}
+
+ComponentCall::~ComponentCall() {
+    if (--t_CallDepth == 0) DropIdleSubscriptions();
 }
 
 }  // namespace vq::win32

@@ -3,6 +3,7 @@
 #include <unordered_map>
 
 #include "SimClasses.h"
+#include "SimWorld.h"
 #include "support/Failure.h"
 #include "win32/com/Enumerator.h"
 
@@ -209,6 +210,7 @@ ComPtr<IDispatch> MakeList(std::vector<ComPtr<IDispatch>> items) {
             c.Return(ObjectResult((*shared)[static_cast<std::size_t>(i - 1)]));
         },
         DISPID_VALUE);
+    if (ListsWithoutEnum()) return ComPtr<IDispatch>(static_cast<IDispatch*>(o.Get()));
     o->Method(
         L"_NewEnum",
         [shared](Call& c) {

@@ -38,8 +38,8 @@ TEST(Trace, EntriesAndCallsOutAreWrittenWhenSwitchedOn) {
     GetTempPathW(MAX_PATH, folder);
     const std::wstring file = std::wstring(folder) + L"vq-trace-test.txt";
     DeleteFileW(file.c_str());
-    ASSERT_EQ(0u, RunChild(L"StartUp.FailingCallsArriveAsExceptionsWithDescription:"
-                           L"StartUp.UnitSynchronisationReachesTheHostAsOnTxmSync:"
+    ASSERT_EQ(0u, RunChild(L"StartUp.RefusalsAreCodesAndFailuresAreExceptions:"
+                           L"StartUp.UnitSynchronisationReachesTheHostAndItsAnswerTheServer:"
                            L"Collection.AddLookUpAndEnumerate",
                            file));
     std::ifstream in{std::filesystem::path(file)};
@@ -56,7 +56,7 @@ TEST(Trace, EntriesAndCallsOutAreWrittenWhenSwitchedOn) {
           "call in: CTxms.Add(\"Alpha\", 1, 11, 1, \"4800,n,8,1\", 1, \"A\", 0, -1) -> Object\n",
           "call in: CTxms.Item(\"alpha\") -> Object\n", "call in: CTxms enumerator.Next(1) -> ",
           "call in: device server event OnUnitSychronized(\"unit 5\") -> ok\n",
-          "event out: CTxms.OnTxmSync(\"unit 5\") -> \"unit 5\"\n",
+          "event out: CTxms.OnTxmSync(\"unit 5\") -> \"unit 5 acknowledged\"\n",
           "call in: CTxms events.Unadvise(8) -> failed 0x80040200\n"}) {
         EXPECT_NE(std::string::npos, trace.find(expected)) << expected << "\n" << trace;
     }

@@ -69,10 +69,17 @@ void SilenceTrace() {
 
 std::string TraceText(const std::string& text) {
     constexpr std::size_t kLongest = 60;
-    if (text.size() <= kLongest) return "\"" + text + "\"";
-    std::size_t cut = kLongest;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;  // UTF-8
-    return "\"" + text.substr(0, cut) + "...\"";
+    std::size_t cut = text.size();
+    if (cut > kLongest) {
+        cut = kLongest;
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;  // UTF-8
+    }
+    // Appended piece by piece: GCC 12 misreads "literal" + temporary string (-Wrestrict).
+    std::string quoted = "\"";
+    quoted.append(text, 0, cut);
+    if (cut < text.size()) quoted += "...";
+    quoted += '"';
+    return quoted;
 }
 
 std::string TraceForm(const Value& value) {

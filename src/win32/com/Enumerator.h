@@ -119,8 +119,18 @@ class Enumerator final : public IEnum, public RefCounted {
     // One trace line for a call of a named enumerator; count < 0: none given.
     void Trace(const char* member, long long count, const std::string& outcome) const {
         if (m_Name == nullptr || !TraceOn()) return;
-        const std::string given = count < 0 ? "" : "(" + std::to_string(count) + ")";
-        TraceLine("call in: " + std::string(m_Name) + "." + member + given + " -> " + outcome);
+        std::string line = "call in: ";  // appended: GCC 12 misreads "literal" + temporary
+        line += m_Name;
+        line += '.';
+        line += member;
+        if (count >= 0) {
+            line += '(';
+            line += std::to_string(count);
+            line += ')';
+        }
+        line += " -> ";
+        line += outcome;
+        TraceLine(line);
     }
 
     std::shared_ptr<const Snapshot> m_Items;

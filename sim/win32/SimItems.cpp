@@ -2,9 +2,10 @@
 // descriptions, attachments, named stand-ins, the host object, and plain lists.
 #include <unordered_map>
 
-#include "win32/com/Enumerator.h"
 #include "SimClasses.h"
+#include "SimWorld.h"
 #include "support/Failure.h"
+#include "win32/com/Enumerator.h"
 
 namespace sim::win32 {
 
@@ -12,7 +13,8 @@ using vq::win32::ToValue;
 
 namespace {
 
-// One COM object per native object while it lives.
+// One COM object per native object while it lives. Not owning: an object removes its own entry
+// when it dies (OnDestroy).
 std::unordered_map<const void*, SimObject*>& Identities() {
     thread_local std::unordered_map<const void*, SimObject*> map;
     return map;
@@ -94,10 +96,8 @@ ComPtr<IDispatch> WrapDeviceInfo(const std::shared_ptr<vq::DeviceInfo>& info) {
             VARIANT& slot = p.Arg(0);
             vq::CommandRef command = NativeCommand(slot);
             definition->PrepareCommand(command);
-            if (V_VT(&slot) == (VT_DISPATCH | VT_BYREF) && V_DISPATCHREF(&slot)) {
-                if (*V_DISPATCHREF(&slot)) (*V_DISPATCHREF(&slot))->Release();
-                *V_DISPATCHREF(&slot) = WrapCommand(command).Detach();
-            }
+            if (V_VT(&slot) == (VT_DISPATCH | VT_BYREF) && V_DISPATCHREF(&slot))
+                vq::win32::AssignInOut(V_DISPATCHREF(&slot), WrapCommand(command));
         });
         c.Return(ObjectResult(ComPtr<IDispatch>(static_cast<IDispatch*>(d.Get()))));
     });
@@ -210,6 +210,7 @@ ComPtr<IDispatch> MakeList(std::vector<ComPtr<IDispatch>> items) {
             c.Return(ObjectResult((*shared)[static_cast<std::size_t>(i - 1)]));
         },
         DISPID_VALUE);
+    if (ListsWithoutEnum()) return ComPtr<IDispatch>(static_cast<IDispatch*>(o.Get()));
     o->Method(
         L"_NewEnum",
         [shared](Call& c) {
@@ -217,7 +218,8 @@ ComPtr<IDispatch> MakeList(std::vector<ComPtr<IDispatch>> items) {
             for (const auto& item : *shared) snapshot.push_back(ObjectResult(item));
             Variant result;
             V_VT(&result.Raw()) = VT_UNKNOWN;
-            V_UNKNOWN(&result.Raw()) = vq::win32::VariantEnumerator::Create(std::move(snapshot));
+            V_UNKNOWN(&result.Raw()) =
+                vq::win32::VariantEnumerator::Create(std::move(snapshot)).Detach();
             c.Return(std::move(result));
         },
         DISPID_NEWENUM);

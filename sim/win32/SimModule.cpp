@@ -5,10 +5,11 @@
 #include <map>
 #include <string>
 
-#include "win32/com/Automation.h"
-#include "win32/com/ClassFactory.h"
 #include "SimWorld.h"
 #include "support/Failure.h"
+#include "support/Trace.h"
+#include "win32/com/Automation.h"
+#include "win32/com/ClassFactory.h"
 
 namespace sim::win32 {
 
@@ -70,10 +71,6 @@ bool SetValue(const std::wstring& path, const wchar_t* name, const std::wstring&
 
 }  // namespace
 
-std::wstring SimModulePath() {
-    return vq::win32::ModulePath();
-}
-
 }  // namespace sim::win32
 
 using namespace sim::win32;
@@ -82,6 +79,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         vq::win32::SetModuleInstance(instance);
         DisableThreadLibraryCalls(instance);
+        vq::SilenceTrace();  // the trace is the component's, not the simulated product's
     }
     return TRUE;
 }
@@ -106,7 +104,7 @@ extern "C" HRESULT WINAPI DllCanUnloadNow() {
 }
 
 extern "C" HRESULT WINAPI DllRegisterServer() {
-    const std::wstring path = SimModulePath();
+    const std::wstring path = vq::win32::ModulePath();
     for (const ExportedClass& c : kClasses) {
         const std::wstring clsid = GuidText(c.Clsid);
         const std::wstring key = L"CLSID\\" + clsid;

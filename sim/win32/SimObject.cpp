@@ -1,9 +1,7 @@
 #include "SimObject.h"
 
-#include <mutex>
-
-#include "win32/com/Enumerator.h"
 #include "support/Failure.h"
+#include "win32/com/Enumerator.h"
 
 namespace sim::win32 {
 
@@ -14,9 +12,6 @@ const IID kSimObjectIid = {
     0x3b5e8cf0, 0x7d44, 0x4e0a, {0x9f, 0x16, 0x2c, 0x8a, 0x5d, 0x7e, 0x1b, 0x90}};
 constexpr int32_t kWrongArguments = static_cast<int32_t>(0x800A01C2);
 constexpr DISPID kFirstId = 0x60020000;
-
-std::mutex g_LibraryLock;
-ITypeLib* g_Library = nullptr;  // never released: the simulator lives as long as the process
 
 // Wine's own fill-in of EXCEPINFO from a vq::Failure thrown by a handler.
 HRESULT Report(EXCEPINFO* info, const vq::Failure& failure) {
@@ -29,18 +24,6 @@ HRESULT Report(EXCEPINFO* info, const vq::Failure& failure) {
 }
 
 }  // namespace
-
-ITypeInfo* SimTypeInfo(const GUID& guid) {
-    std::lock_guard<std::mutex> lock(g_LibraryLock);
-    if (g_Library == nullptr) {
-        const HRESULT hr = LoadTypeLibEx(SimModulePath().c_str(), REGKIND_NONE, &g_Library);
-        if (FAILED(hr)) throw vq::Failure(hr, "The simulator's type library could not be loaded");
-    }
-    ITypeInfo* info = nullptr;
-    const HRESULT hr = g_Library->GetTypeInfoOfGuid(guid, &info);
-    if (FAILED(hr)) throw vq::Failure(hr, "The simulator's type library lacks a type");
-    return info;  // one reference for the caller
-}
 
 Call::Call(WORD flags, DISPPARAMS& params, VARIANT* result)
     : m_Flags(flags),
@@ -70,7 +53,7 @@ void Call::Return(Variant value) {
 }
 
 ComPtr<SimObject> SimObject::Create(Kind kind, const GUID* coclass, const IID* events) {
-    return ComPtr<SimObject>::Adopt(new SimObject(kind, coclass, events));
+    return vq::win32::MakeObject<SimObject>(kind, coclass, events);
 }
 
 SimObject::SimObject(Kind kind, const GUID* coclass, const IID* events) : m_Kind(kind) {
@@ -146,7 +129,7 @@ HRESULT SimObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
     if (!m_HasClass || index != 0) return DISP_E_BADINDEX;
     return vq::win32::Barrier(IID_IDispatch, [&] {
         // The class's default (identity) interface.
-        ComPtr<ITypeInfo> coclass = ComPtr<ITypeInfo>::Adopt(SimTypeInfo(m_Class));
+        const ComPtr<ITypeInfo> coclass = vq::win32::OwnTypeInfo(m_Class);
         HREFTYPE ref = 0;
         if (FAILED(coclass->GetRefTypeOfImplType(0, &ref)) ||
             FAILED(coclass->GetRefTypeInfo(ref, info)))
@@ -191,7 +174,7 @@ HRESULT SimObject::EnumConnectionPoints(IEnumConnectionPoints** points) {
     if (points == nullptr) return E_POINTER;
     vq::win32::ConnectionPointEnumerator::Snapshot snapshot;
     if (m_Events) snapshot.emplace_back(m_Events.get());
-    *points = vq::win32::ConnectionPointEnumerator::Create(std::move(snapshot));
+    *points = vq::win32::ConnectionPointEnumerator::Create(std::move(snapshot)).Detach();
     return S_OK;
 }
 
@@ -199,15 +182,15 @@ HRESULT SimObject::FindConnectionPoint(REFIID riid, IConnectionPoint** point) {
     if (point == nullptr) return E_POINTER;
     *point = nullptr;
     if (!m_Events || !IsEqualIID(riid, m_Events->Iid())) return CONNECT_E_NOCONNECTION;
-    *point = m_Events.get();
-    m_Events->AddRef();
+    ComPtr<IConnectionPoint>(m_Events.get()).CopyTo(point);
     return S_OK;
 }
 
 HRESULT SimObject::GetClassInfo(ITypeInfo** info) {
     if (info == nullptr) return E_POINTER;
     *info = nullptr;
-    return vq::win32::Barrier(IID_IProvideClassInfo, [&] { *info = SimTypeInfo(m_Class); });
+    return vq::win32::Barrier(IID_IProvideClassInfo,
+                              [&] { vq::win32::OwnTypeInfo(m_Class).CopyTo(info); });
 }
 
 }  // namespace sim::win32

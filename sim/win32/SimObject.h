@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "support/Signal.h"
 #include "win32/com/Automation.h"
 #include "win32/com/ConnectionPoint.h"
 #include "win32/com/Variants.h"
-#include "support/Signal.h"
 
 namespace sim::win32 {
 
@@ -93,6 +93,8 @@ class SimObject final : public IDispatch,
     HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** info) override;
 
   private:
+    template <class T, class... Args>
+    friend ComPtr<T> vq::win32::MakeObject(Args&&... args);
     SimObject(Kind kind, const GUID* coclass, const IID* events);
     ~SimObject() override;
 
@@ -108,11 +110,5 @@ class SimObject final : public IDispatch,
     std::unique_ptr<vq::win32::ConnectionPoint> m_Events;
     std::vector<Member> m_Members;
 };
-
-/// The simulator DLL's full path (SimModule.cpp).
-std::wstring SimModulePath();
-
-/// The type information of a type of the simulator's type library (loaded once).
-ITypeInfo* SimTypeInfo(const GUID& guid);
 
 }  // namespace sim::win32

@@ -1,9 +1,9 @@
 // COM faces of the simulated shared service and its objects, the path splitter, the
 // configuration chooser, the device servers and their port objects.
-#include "win32/host/Outside.h"
 #include "SimClasses.h"
 #include "support/Failure.h"
 #include "vqSimProduct.h"
+#include "win32/host/Outside.h"
 
 namespace sim::win32 {
 
@@ -60,14 +60,13 @@ ComPtr<IDispatch> WrapRegistry(World& world) {
         self->Fire(2, params);
     }));
     o->Links.push_back(r.TxmConnected().Connect([self](vq::TransmitterRef& txm) {
-        IDispatch* object = WrapTransmitter(txm).Detach();
+        ComPtr<IDispatch> object = WrapTransmitter(txm);
         VARIANT arg;
         V_VT(&arg) = VT_DISPATCH | VT_BYREF;
-        V_DISPATCHREF(&arg) = &object;
+        V_DISPATCHREF(&arg) = object.InOut();
         DISPPARAMS params{&arg, nullptr, 1, 0};
         self->Fire(3, params);
         txm = NativeTransmitter(arg);
-        if (object) object->Release();
     }));
     return AsDispatch(o);
 }
@@ -122,11 +121,9 @@ void InstallComm(const std::shared_ptr<vq::DeviceServer>& s, Call& c) {
     const vq::Value answer = c.Count() == 3
                                  ? s->InstallComm(ToNative(c.Arg(0)), ToNative(c.Arg(1)), history)
                                  : s->InstallComm(ToNative(c.Arg(0)), history);
-    if (history != given && V_VT(&slot) == (VT_DISPATCH | VT_BYREF) && V_DISPATCHREF(&slot)) {
-        Variant back = FromNative(history);
-        if (*V_DISPATCHREF(&slot)) (*V_DISPATCHREF(&slot))->Release();
-        *V_DISPATCHREF(&slot) = vq::win32::ToDispatch(back.Raw(), "the history").Detach();
-    }
+    if (history != given && V_VT(&slot) == (VT_DISPATCH | VT_BYREF) && V_DISPATCHREF(&slot))
+        vq::win32::AssignInOut(V_DISPATCHREF(&slot),
+                               vq::win32::ToDispatch(FromNative(history).Raw(), "the history"));
     c.Return(vq::win32::ToVariant(answer));
 }
 
@@ -183,10 +180,8 @@ ComPtr<IDispatch> WrapChooser(const std::shared_ptr<vq::ConfigChooser>& ch) {
         VARIANT& slot = c.Arg(1);
         std::string name = ToValue(slot).ToText();
         ch->Run(c.Long(0), name, c.Long(2), c.Long(3));
-        if (V_VT(&slot) == (VT_BSTR | VT_BYREF) && V_BSTRREF(&slot)) {
-            SysFreeString(*V_BSTRREF(&slot));
-            *V_BSTRREF(&slot) = vq::win32::ToBstr(name);
-        }
+        if (V_VT(&slot) == (VT_BSTR | VT_BYREF) && V_BSTRREF(&slot))
+            vq::win32::AssignInOut(V_BSTRREF(&slot), name);
     });
     o->Method(L"FileName", [ch](Call& c) { c.Return(Text(ch->FileName())); });
     o->Property(L"Finished", {},

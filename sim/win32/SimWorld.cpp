@@ -18,14 +18,16 @@ struct ThreadState {
     std::shared_ptr<sim::Factory> TheFactory = std::make_shared<sim::Factory>(TheWorld);
     std::map<int32_t, FamilySetup> Defaults;
     ComPtr<IDispatch> Service;
+    bool ListsWithoutEnum = false;
+    std::string HandedBack;  // what the handlers of the last event raised by a test left
     ThreadState() {
         for (int32_t family = 1; family <= 6; ++family) Defaults[family] = TheWorld->Family(family);
     }
 };
 
 ThreadState& State() {
-    // Never destroyed: clients may hold the world's objects until the process ends.
-    thread_local ThreadState* state = new ThreadState();
+    // Clients may hold the world's objects until the process ends, after the thread's end.
+    thread_local vq::win32::NeverReleased<ThreadState> state;
     return *state;
 }
 
@@ -71,6 +73,14 @@ void Reset() {
     world.ChooserLog.clear();
     world.ServersCreated.clear();
     if (world.Language().LanguageIndex() != 1) world.Language().SetLanguageIndex(1);
+    state.ListsWithoutEnum = false;
+    state.HandedBack.clear();
+}
+
+// Records the text the other handlers of an event leave in its by-reference argument (this
+// handler is connected last, after the COM face's).
+vq::Connection RecordHandedBack(vq::Signal<std::string&>& event) {
+    return event.Connect([](std::string& text) { State().HandedBack = text; });
 }
 
 std::shared_ptr<sim::Transmitter> SimTransmitter(const VARIANT& value) {
@@ -124,13 +134,19 @@ void AddEvents(SimObject& o) {
         int32_t raised = 0;
         for (const auto& server : ThisWorld().Servers()) {
             if (server->Family() != c.Long(0)) continue;
+            const vq::Connection record = RecordHandedBack(server->OnUnitSychronized());
             server->RaiseUnitSynchronized(c.Text(1));
             ++raised;
         }
         c.Return(Number(raised));
     });
-    o.Method(L"RaiseAutoConnet",
-             [](Call& c) { ThisWorld().Registry().RaiseAutoConnet(c.Text(0)); });
+    o.Method(L"RaiseAutoConnet", [](Call& c) {
+        const vq::Connection record = RecordHandedBack(ThisWorld().Registry().AutoConnet());
+        ThisWorld().Registry().RaiseAutoConnet(c.Text(0));
+    });
+    o.Method(L"HandedBack", [](Call& c) { c.Return(Text(State().HandedBack)); });
+    // Collections handed out from now on offer Count and Item only, no _NewEnum.
+    o.Method(L"ListsWithoutEnum", [](Call&) { State().ListsWithoutEnum = true; });
     o.Method(L"RaiseTimeOut", [](Call&) { ThisWorld().Registry().RaiseTimeOut(); });
 }
 
@@ -188,6 +204,9 @@ ComPtr<IDispatch> CreateWorldControl() {
 
 World& ThisWorld() {
     return *State().TheWorld;
+}
+bool ListsWithoutEnum() {
+    return State().ListsWithoutEnum;
 }
 sim::Factory& ThisFactory() {
     return *State().TheFactory;

@@ -10,6 +10,8 @@ namespace sim::win32 {
 World& ThisWorld();
 /// This thread's factory over that world.
 sim::Factory& ThisFactory();
+/// Whether the collections the simulated objects hand out lack _NewEnum (set by a test).
+bool ListsWithoutEnum();
 
 /// A new object of an exported class (the product's classes by family of ProgID, and the
 /// control object "vqSim.World" through which tests set up and inspect the world).

@@ -41,15 +41,27 @@ class Failure : public std::runtime_error {
     int32_t m_Code;
 };
 
-/// A text as a description quotes it: in double quotes, and cut after its first 80 bytes
-/// (never inside a UTF-8 sequence) with its full length added, so that a 10 MB value still
-/// gives a description a person can read.
-inline std::string Quoted(const std::string& text) {
-    constexpr std::size_t kShown = 80;
-    if (text.size() <= kShown) return "\"" + text + "\"";
-    std::size_t cut = kShown;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-    return "\"" + text.substr(0, cut) + "...\" (" + std::to_string(text.size()) + " bytes)";
+/// A text as a description quotes it: in double quotes, and cut after its first `shown` bytes
+/// (never inside a UTF-8 sequence), with "..." and, when withLength, its full length added, so
+/// that a 10 MB value still gives a description a person can read.
+inline std::string Quoted(const std::string& text, std::size_t shown = 80, bool withLength = true) {
+    std::size_t cut = text.size();
+    if (cut > shown) {
+        cut = shown;
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    }
+    // Appended piece by piece: GCC 12 (i686) misreads "literal" + temporary string as an
+    // overlapping copy (-Wrestrict).
+    std::string quoted = "\"";
+    quoted.append(text, 0, cut);
+    if (cut < text.size()) quoted += "...";
+    quoted += '"';
+    if (cut < text.size() && withLength) {
+        quoted += " (";
+        quoted += std::to_string(text.size());
+        quoted += " bytes)";
+    }
+    return quoted;
 }
 
 }  // namespace vq

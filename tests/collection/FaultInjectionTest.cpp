@@ -101,8 +101,9 @@ TEST_F(FaultInjection, LoadFailingAtEveryReadKeepsWhatItAddedAndReportsTheFailur
         EXPECT_EQ(code, k <= kTransmitters + 1 ? vq::Codes::PathFileAccess : 0) << "read " << k;
         const int32_t loaded = std::min(k - 1, kTransmitters);
         ASSERT_EQ(txms->Count(), loaded) << "read " << k;
-        if (loaded > 0)
+        if (loaded > 0) {
             EXPECT_EQ(txms->Item(Value(loaded))->Name(), "New" + std::to_string(loaded));
+        }
     }
 }
 

@@ -50,7 +50,7 @@ struct Kind {
 };
 
 const Kind kKinds[] = {
-    {"Empty", [](IUnknown*) { return EmptyValue(); }, false},
+    {"Empty", [](IUnknown*) { return Variant(); }, false},
     {"Null", [](IUnknown*) { return NullValue(); }, false},
     {"Missing", [](IUnknown*) { return Missing(); }, true},
     {"Array", [](IUnknown*) { return Array(); }, true},
@@ -75,11 +75,11 @@ struct Filled {
     /// Calls a member with the kind as its argument at position at, others as given.
     Outcome Call(const wchar_t* member, const Kind& kind, Passing passing,
                  std::vector<Variant> others = {}, std::size_t at = 0) {
-        Var arg = Var::Of(kind.Make(&Plain));
+        Var arg = Var{kind.Make(&Plain)};
         std::vector<VARIANT> args;
         for (const Variant& other : others) args.push_back(In(other));
         const VARIANT unusual =
-            passing == Passing::Value ? In(arg.Value()) : arg.ByRef(passing == Passing::VariantRef);
+            passing == Passing::Value ? In(arg.Value) : arg.ByRef(passing == Passing::VariantRef);
         args.insert(args.begin() + static_cast<std::ptrdiff_t>(at), unusual);
         return CallByName(Txms.Get(), member, args);
     }
@@ -183,7 +183,7 @@ TEST(BadInput, ObjectsWithoutIDispatchWhereObjectsAreNeeded) {
     PlainUnknown plain;
     // Initialize reads the host object's members: an object it cannot call fails clearly.
     const ComPtr<IDispatch> other = NewTxms();
-    Var history = Var::Of(Obj(nullptr));
+    Var history = Var{Obj(nullptr)};
     const Outcome init = CallByName(other.Get(), L"Initialize",
                                     {In(Str("C:\\")), In(Unknown(&plain)), history.ByRef(false)});
     // The type library declares the host an object: the dispatch layer asks the object for
@@ -193,7 +193,7 @@ TEST(BadInput, ObjectsWithoutIDispatchWhereObjectsAreNeeded) {
                 (init.Hr == DISP_E_EXCEPTION && init.Code == static_cast<HRESULT>(0x800A01A8)))
         << std::hex << init.Hr << " " << init.Description;
     // Edit needs a transmitter.
-    Var txm = Var::Of(Unknown(&plain));
+    Var txm = Var{Unknown(&plain)};
     const Outcome edit = CallByName(f.Txms.Get(), L"Edit", {txm.ByRef(true)});
     EXPECT_NE(S_OK, edit.Hr);
     EXPECT_EQ(2, f.Count());

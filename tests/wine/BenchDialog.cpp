@@ -81,7 +81,7 @@ int main() {
         std::vector<double> shown, painted;
         for (int run = 0; txm && run <= 20; ++run) {
             g_Run = Run{Clock::now()};
-            Var edited = Var::Of(Obj(txm.Get()));
+            Var edited = Var{Obj(txm.Get())};
             if (CallByName(txms.Get(), L"Edit", {edited.ByRef(false)}).Hr != S_OK ||
                 g_Run.Shown < 0) {
                 status = 4;

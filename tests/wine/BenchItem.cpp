@@ -21,16 +21,18 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
 // Adds the transmitters early-bound, keyed Txm0 .. Txm9999; false when one is refused.
 bool Fill(IDispatch* txms) {
     const ComPtr<_CTxms> early = ComPtr<IDispatch>(txms).As<_CTxms>();
+    LONG protocol = 1;
+    SHORT port = 1;
+    VARIANT_BOOL autoConnect = VARIANT_FALSE, silent = VARIANT_TRUE;
+    Bstr settings("4800,n,8,1");
     for (int i = 0; i < kTransmitters; ++i) {
         Variant key = Str("Txm" + std::to_string(i));
-        LONG type = 1 + i % 3, protocol = 1;
-        SHORT address = static_cast<SHORT>(i % 1000), port = 1;
-        Bstr settings("4800,n,8,1"), name("Transmitter " + std::to_string(i));
-        BSTR s = settings.Get(), n = name.Get();
-        VARIANT_BOOL autoConnect = VARIANT_FALSE, silent = VARIANT_TRUE;
+        LONG type = 1 + i % 3;
+        SHORT address = static_cast<SHORT>(i % 1000);
+        Bstr name("Transmitter " + std::to_string(i));
         ComPtr<IDispatch> added;
-        early->Add(&key.Raw(), &type, &address, &port, &s, &protocol, &n, &autoConnect, &silent,
-                   added.Put());
+        early->Add(&key.Raw(), &type, &address, &port, settings.InOut(), &protocol, name.InOut(),
+                   &autoConnect, &silent, added.Put());
         if (!added) return false;
     }
     return true;
@@ -52,8 +54,8 @@ double TimeItemByKey(IDispatch* txms) {
         DISPPARAMS params{&ref, nullptr, 1, 0};
         Variant result;
         if (FAILED(txms->Invoke(item, IID_NULL, LOCALE_USER_DEFAULT,
-                                DISPATCH_PROPERTYGET | DISPATCH_METHOD, &params, &result.Raw(),
-                                nullptr, nullptr)) ||
+                                DISPATCH_PROPERTYGET | DISPATCH_METHOD, &params, &result, nullptr,
+                                nullptr)) ||
             V_VT(&result.Raw()) != VT_DISPATCH || V_DISPATCH(&result.Raw()) == nullptr)
             return -1;
     }

@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
         const ComPtr<IDispatch> txm = AddSilently(txms.Get(), "", 2, 12, "Boiler house 1", 2);
         if (!txm) return 4;
         SetTimer(nullptr, 0, 100, &Watch);
-        Var edited = Var::Of(Obj(txm.Get()));
+        Var edited = Var{Obj(txm.Get())};
         if (CallByName(txms.Get(), L"Edit", {edited.ByRef(false)}).Hr != S_OK) status = 5;
     }
     CoUninitialize();

@@ -32,14 +32,14 @@ struct Session {
                             .Hr);
     }
     Outcome Edit(const ComPtr<IDispatch>& txm) {
-        Var t = Var::Of(Obj(txm.Get()));
+        Var t = Var{Obj(txm.Get())};
         return CallByName(Txms.Get(), L"Edit", {t.ByRef(false)});
     }
     // Add as a host calls it without Silent: the dialog opens for the new transmitter.
     Outcome AddWithDialog() {
-        Var key = Var::Of(Str("")), type = Var::Of(I4(1)), address = Var::Of(I2(1)),
-            port = Var::Of(I2(1)), settings = Var::Of(Str("4800,n,8,1")), protocol = Var::Of(I4(1)),
-            name = Var::Of(Str("Untitled1")), autoConnect = Var::Of(Bool(false));
+        Var key = Var{Str("")}, type = Var{I4(1)}, address = Var{I2(1)},
+            port = Var{I2(1)}, settings = Var{Str("4800,n,8,1")}, protocol = Var{I4(1)},
+            name = Var{Str("Untitled1")}, autoConnect = Var{Bool(false)};
         return CallByName(Txms.Get(), L"Add",
                           {key.ByRef(true), type.ByRef(false), address.ByRef(false),
                            port.ByRef(false), settings.ByRef(false), protocol.ByRef(false),

@@ -1,7 +1,5 @@
 #include "Host.h"
 
-#include "win32/host/Outside.h"
-
 namespace vqtest {
 
 namespace {
@@ -45,16 +43,14 @@ HRESULT CallExport(const wchar_t* dll, const char* name) {
     return hr;
 }
 
-namespace {
-ComPtr<IDispatch> Create(const wchar_t* progId) {
+static ComPtr<IDispatch> Create(const wchar_t* progId) {
     CLSID clsid{};
-    EXPECT_EQ(S_OK, CLSIDFromProgID(progId, &clsid));
     ComPtr<IDispatch> object;
+    EXPECT_EQ(S_OK, CLSIDFromProgID(progId, &clsid));
     EXPECT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                                     reinterpret_cast<void**>(object.Put())));
+                                     object.PutVoid()));
     return object;
 }
-}  // namespace
 
 ComPtr<IDispatch> NewTxms() {
     return Create(L"vqTransmitters32.CTxms");
@@ -66,60 +62,23 @@ ComPtr<IDispatch> NewObject(const wchar_t* progId) {
 
 ComPtr<IDispatch> World() {
     ComPtr<IDispatch> world = Create(L"vqSim.World");
-    if (world) {
-        EXPECT_EQ(S_OK, CallByName(world.Get(), L"Reset").Hr);
-    }
+    if (world) Get(world.Get(), L"Reset");
     return world;
 }
 
 VARIANT Var::ByRef(bool asVariant) {
     VARIANT ref;
-    VariantInit(&ref);
-    VARIANT& v = m_Value.Raw();
-    if (asVariant) {
-        V_VT(&ref) = VT_VARIANT | VT_BYREF;
-        V_VARIANTREF(&ref) = &v;
-        return ref;
-    }
-    V_VT(&ref) = static_cast<VARTYPE>(V_VT(&v) | VT_BYREF);
-    V_BYREF(&ref) = &V_I4(&v);  // the value part of the VARIANT, whatever its type
+    VARIANT& v = Value.Raw();
+    V_VT(&ref) = asVariant ? VT_VARIANT | VT_BYREF : static_cast<VARTYPE>(V_VT(&v) | VT_BYREF);
+    // The whole VARIANT, or the value part of it, whatever its type.
+    V_BYREF(&ref) = asVariant ? static_cast<void*>(&v) : static_cast<void*>(&V_I4(&v));
     return ref;
 }
 
-Variant Str(const std::string& text) {
-    return vq::win32::ToVariant(vq::Value(text));
-}
-Variant I4(int32_t n) {
-    return vq::win32::Long(n);
-}
-Variant I2(int16_t n) {
-    return vq::win32::Short(n);
-}
-Variant Bool(bool b) {
-    return vq::win32::Bool(vq::VbBool::From(b));
-}
-Variant Obj(IDispatch* object) {
-    return vq::win32::ObjectVariant(object);
-}
-Variant NullValue() {
-    Variant v;
-    V_VT(&v.Raw()) = VT_NULL;
-    return v;
-}
-Variant EmptyValue() {
-    return Variant();
-}
-Variant R8(double d) {
-    Variant v;
-    V_VT(&v.Raw()) = VT_R8;
-    V_R8(&v.Raw()) = d;
-    return v;
-}
 Variant Array() {
     Variant v;
-    SAFEARRAY* array = SafeArrayCreateVector(VT_I4, 0, 2);
     V_VT(&v.Raw()) = VT_ARRAY | VT_I4;
-    V_ARRAY(&v.Raw()) = array;
+    V_ARRAY(&v.Raw()) = SafeArrayCreateVector(VT_I4, 0, 2);
     return v;
 }
 
@@ -130,19 +89,16 @@ Outcome CallById(IDispatch* object, DISPID id, std::vector<VARIANT> args, WORD f
     const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
     DISPPARAMS params{reversed.data(), put ? &putId : nullptr, static_cast<UINT>(reversed.size()),
                       put ? 1u : 0u};
-    EXCEPINFO info{};
+    vq::win32::ExcepInfo info;
     UINT argError = 0;
     outcome.Hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
-                                put ? nullptr : &outcome.Result.Raw(), &info, &argError);
+                                put ? nullptr : &outcome.Result, &info, &argError);
     if (outcome.Hr == DISP_E_EXCEPTION) {
-        if (info.pfnDeferredFillIn) info.pfnDeferredFillIn(&info);
-        outcome.Source = vq::win32::FromBstr(info.bstrSource);
-        outcome.Description = vq::win32::FromBstr(info.bstrDescription);
-        outcome.Code = info.scode;
+        info.Fill();
+        outcome.Source = info.Source();
+        outcome.Description = info.Description();
+        outcome.Code = info.Code();
     }
-    SysFreeString(info.bstrSource);
-    SysFreeString(info.bstrDescription);
-    SysFreeString(info.bstrHelpFile);
     return outcome;
 }
 
@@ -150,12 +106,10 @@ Outcome CallByName(IDispatch* object, const wchar_t* name, std::vector<VARIANT> 
     DISPID id = DISPID_UNKNOWN;
     LPOLESTR names[1] = {const_cast<LPOLESTR>(name)};
     const HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-    if (FAILED(hr)) {
-        Outcome outcome;
-        outcome.Hr = hr;
-        return outcome;
-    }
-    return CallById(object, id, std::move(args), flags);
+    if (SUCCEEDED(hr)) return CallById(object, id, std::move(args), flags);
+    Outcome outcome;
+    outcome.Hr = hr;
+    return outcome;
 }
 
 Outcome PutByName(IDispatch* object, const wchar_t* name, VARIANT value) {
@@ -168,47 +122,27 @@ Variant Get(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args) {
     return std::move(outcome.Result);
 }
 
-std::string TextOf(const Variant& v) {
-    return vq::win32::ToValue(v.Raw()).ToText();
-}
-long LongOf(const Variant& v) {
-    return vq::win32::ToValue(v.Raw()).ToInt32();
-}
-ComPtr<IDispatch> ObjectOf(const Variant& v) {
-    return vq::win32::ToDispatch(v.Raw(), "the result");
-}
-
-std::string GetText(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args) {
-    return TextOf(Get(object, name, std::move(args)));
-}
-long GetLong(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args) {
-    return LongOf(Get(object, name, std::move(args)));
-}
-ComPtr<IDispatch> GetObject(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args) {
-    return ObjectOf(Get(object, name, std::move(args)));
-}
-
 long InitializeTxms(IDispatch* txms, IDispatch* world) {
     const ComPtr<IDispatch> host = GetObject(world, L"CreateHost");
     const Variant folder = Get(world, L"Folder");
-    Var history = Var::Of(Obj(nullptr));
+    Var history = Var{Obj(nullptr)};
     const Outcome outcome =
         CallByName(txms, L"Initialize", {In(folder), In(Obj(host.Get())), history.ByRef(false)});
     EXPECT_EQ(S_OK, outcome.Hr) << outcome.Description;
     return outcome.Hr == S_OK ? LongOf(outcome.Result) : 0;
 }
 
+Outcome AddByName(IDispatch* txms, std::vector<Var> args) {
+    std::vector<VARIANT> refs;
+    for (Var& arg : args) refs.push_back(arg.ByRef(refs.empty()));  // IndexKey is a Variant
+    return CallByName(txms, L"Add", std::move(refs));
+}
+
 ComPtr<IDispatch> AddSilently(IDispatch* txms, const std::string& key, long type, short address,
                               const std::string& name, short port) {
-    Var vKey = Var::Of(Str(key)), vType = Var::Of(I4(type)), vAddress = Var::Of(I2(address)),
-        vPort = Var::Of(I2(port)), vSettings = Var::Of(Str("4800,n,8,1")),
-        vProtocol = Var::Of(I4(1)), vName = Var::Of(Str(name)), vAuto = Var::Of(Bool(false)),
-        vSilent = Var::Of(Bool(true));
-    Outcome outcome =
-        CallByName(txms, L"Add",
-                   {vKey.ByRef(true), vType.ByRef(false), vAddress.ByRef(false), vPort.ByRef(false),
-                    vSettings.ByRef(false), vProtocol.ByRef(false), vName.ByRef(false),
-                    vAuto.ByRef(false), vSilent.ByRef(false)});
+    const Outcome outcome = AddByName(txms, {Var{Str(key)}, Var{I4(type)}, Var{I2(address)},
+                                             Var{I2(port)}, Var{Str("4800,n,8,1")}, Var{I4(1)},
+                                             Var{Str(name)}, Var{Bool(false)}, Var{Bool(true)}});
     EXPECT_EQ(S_OK, outcome.Hr) << outcome.Description;
     return outcome.Hr == S_OK ? ObjectOf(outcome.Result) : nullptr;
 }
@@ -216,6 +150,33 @@ ComPtr<IDispatch> AddSilently(IDispatch* txms, const std::string& key, long type
 ULONG RefCount(IUnknown* object) {
     object->AddRef();
     return object->Release();
+}
+
+long Connections(IDispatch* object) {
+    ComPtr<IEnumConnectionPoints> points;
+    ComPtr<IConnectionPoint> point;
+    ComPtr<IEnumConnections> connections;
+    const auto container = ComPtr<IDispatch>(object).As<IConnectionPointContainer>();
+    ULONG fetched = 0;
+    if (!container || FAILED(container->EnumConnectionPoints(points.Put())) ||
+        points->Next(1, point.Put(), &fetched) != S_OK ||
+        FAILED(point->EnumConnections(connections.Put())))
+        return -1;
+    long count = 0;
+    for (CONNECTDATA data{}; connections->Next(1, &data, &fetched) == S_OK; ++count)
+        ComPtr<IUnknown>::Adopt(data.pUnk);
+    return count;
+}
+
+HRESULT FakeDispatch::QueryInterface(REFIID riid, void** object) {
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+        IsEqualIID(riid, m_Also)) {
+        *object = static_cast<IDispatch*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
 }
 
 }  // namespace vqtest

@@ -5,11 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <string>
 #include <vector>
 
-#include "win32/com/Com.h"
+#include "win32/host/Outside.h"
 
 namespace vqtest {
 
@@ -42,68 +41,88 @@ struct Outcome {
     HRESULT Code = S_OK;      // EXCEPINFO.scode
 };
 
-/// A host-side variable that is passed by reference (VT_BYREF | its type).
-class Var {
-  public:
-    Var() = default;
-    static Var Of(Variant v) {
-        Var var;
-        var.m_Value = std::move(v);
-        return var;
-    }
-    Variant& Value() { return m_Value; }
+/// A host-side variable that is passed by reference.
+struct Var {
+    Variant Value;
     /// VT_BYREF|VT_VARIANT (a Variant variable) or VT_BYREF|<type> (a typed variable).
-    VARIANT ByRef(bool asVariant);
-
-  private:
-    Variant m_Value;
+    VARIANT ByRef(bool asVariant = false);
 };
 
-/// Argument values.
-Variant Str(const std::string& text);
-Variant I4(int32_t n);
-Variant I2(int16_t n);
-Variant Bool(bool b);
-Variant Obj(IDispatch* object);
-Variant NullValue();
-Variant EmptyValue();
-Variant R8(double d);
-/// A SAFEARRAY of two longs.
+// clang-format off
+/// Argument values; Array is a SAFEARRAY of two longs. In gives a by-value VARIANT for an
+/// argument list (not owned: valid while the source lives).
+inline Variant Str(const std::string& text) { return vq::win32::Text(text); }
+inline Variant I4(int32_t n) { return vq::win32::Long(n); }
+inline Variant I2(int16_t n) { return vq::win32::Short(n); }
+inline Variant Bool(bool b) { return vq::win32::Bool(vq::VbBool::From(b)); }
+inline Variant Obj(IDispatch* object) { return vq::win32::ObjectVariant(object); }
+inline Variant NullValue() { return vq::win32::ToVariant(vq::Value::Null()); }
+inline Variant R8(double d) { return vq::win32::ToVariant(vq::Value(d)); }
 Variant Array();
+inline VARIANT In(const Variant& v) { return v.Raw(); }
 
-/// Calls a member by name (GetIDsOfNames, then Invoke). args are in declaration order and are
-/// used as given (build by-reference ones with Var::ByRef).
+/// Results as text, number, object; an object's identity (IUnknown) for comparisons.
+inline std::string TextOf(const Variant& v) { return vq::win32::AsText(v); }
+inline long LongOf(const Variant& v) { return vq::win32::AsLong(v); }
+inline ComPtr<IDispatch> ObjectOf(const Variant& v) { return vq::win32::AsObject(v, "a result"); }
+inline IUnknown* Identity(const ComPtr<IDispatch>& o) { return o.As<IUnknown>().Get(); }
+// clang-format on
+
+/// Calls a member by name (GetIDsOfNames, then Invoke) or by dispatch id. args are in
+/// declaration order and are used as given (build by-reference ones with Var::ByRef).
 Outcome CallByName(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args = {},
                    WORD flags = DISPATCH_METHOD | DISPATCH_PROPERTYGET);
 Outcome CallById(IDispatch* object, DISPID id, std::vector<VARIANT> args = {},
                  WORD flags = DISPATCH_METHOD | DISPATCH_PROPERTYGET);
-/// Property put by name.
 Outcome PutByName(IDispatch* object, const wchar_t* name, VARIANT value);
 
 /// Succeeding calls: fail the test (with the EXCEPINFO) otherwise.
 Variant Get(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args = {});
-std::string GetText(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args = {});
-long GetLong(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args = {});
-ComPtr<IDispatch> GetObject(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args = {});
-
-/// By-value VARIANT for argument lists (not owned: valid while the source lives).
-inline VARIANT In(const Variant& v) {
-    return v.Raw();
+inline std::string GetText(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args = {}) {
+    return TextOf(Get(object, name, std::move(args)));
 }
-
-/// Text and number conversions of results.
-std::string TextOf(const Variant& v);
-long LongOf(const Variant& v);
-ComPtr<IDispatch> ObjectOf(const Variant& v);
+inline long GetLong(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args = {}) {
+    return LongOf(Get(object, name, std::move(args)));
+}
+inline ComPtr<IDispatch> GetObject(IDispatch* object, const wchar_t* name,
+                                   std::vector<VARIANT> args = {}) {
+    return ObjectOf(Get(object, name, std::move(args)));
+}
 
 /// Initialises a CTxms against the simulated product: Initialize(folder, host, history).
 long InitializeTxms(IDispatch* txms, IDispatch* world);
+/// Add by name with every argument a variable passed by reference (the key as a Variant).
+Outcome AddByName(IDispatch* txms, std::vector<Var> args);
 /// Adds a transmitter silently by name, as a host does: Add(key, type, address, port,
-/// settings, protocol, name, autoConnect, -1). Returns the transmitter or null.
+/// "4800,n,8,1", 1, name, False, True). Returns the transmitter or null.
 ComPtr<IDispatch> AddSilently(IDispatch* txms, const std::string& key, long type, short address,
                               const std::string& name, short port = 1);
 
 /// The reference count of an object (AddRef then Release).
 ULONG RefCount(IUnknown* object);
+/// The number of sinks connected to an object's only connection point.
+long Connections(IDispatch* object);
+
+/// A host-side object for fakes and event sinks: it answers IUnknown, IDispatch and one more
+/// interface, counts its references without deleting itself (it lives on the stack), and has
+/// no type information; derived classes answer Invoke.
+class FakeDispatch : public IDispatch {
+  public:
+    explicit FakeDispatch(const IID& also = IID_IDispatch) : m_Also(also) {}
+    virtual ~FakeDispatch() = default;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_Refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --m_Refs; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return *count = 0, S_OK; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    ULONG Refs() const { return m_Refs; }
+
+  private:
+    IID m_Also;
+    ULONG m_Refs = 1;
+};
 
 }  // namespace vqtest

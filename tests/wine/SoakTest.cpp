@@ -148,11 +148,11 @@ class Soak {
   private:
     bool Add(long i) {
         m_LastKey = i % 2 == 0 ? "Key" + std::to_string(i) : "";
-        Var key = Var::Of(Str(m_LastKey)), type = Var::Of(I4(1 + i % 3)),
-            address = Var::Of(I2(static_cast<short>(i % 200))), port = Var::Of(I2(1)),
-            settings = Var::Of(Str("4800,n,8,1")), protocol = Var::Of(I4(1)),
-            name = Var::Of(Str("Soak " + std::to_string(i))), autoConnect = Var::Of(Bool(false)),
-            silent = Var::Of(Bool(true));
+        Var key = Var{Str(m_LastKey)}, type = Var{I4(1 + i % 3)},
+            address = Var{I2(static_cast<short>(i % 200))}, port = Var{I2(1)},
+            settings = Var{Str("4800,n,8,1")}, protocol = Var{I4(1)},
+            name = Var{Str("Soak " + std::to_string(i))}, autoConnect = Var{Bool(false)},
+            silent = Var{Bool(true)};
         const Outcome added =
             CallByName(m_Txms.Get(), L"Add",
                        {key.ByRef(true), type.ByRef(false), address.ByRef(false), port.ByRef(false),
@@ -161,7 +161,7 @@ class Soak {
         return added.Hr == S_OK && ObjectOf(added.Result);
     }
     VARIANT Ref(Variant v) {
-        m_Arg = Var::Of(std::move(v));
+        m_Arg = Var{std::move(v)};
         return m_Arg.ByRef(true);
     }
     static bool Expect(const Outcome& outcome) { return outcome.Hr == S_OK; }

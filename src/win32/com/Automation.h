@@ -25,26 +25,24 @@ class DispatchFromTypeInfo : public Interface {
         if (info == nullptr) return E_POINTER;
         *info = nullptr;
         if (index != 0) return DISP_E_BADINDEX;
-        return Barrier(__uuidof(Interface), [&] {
-            *info = OwnTypeInfo(__uuidof(Interface));
-            (*info)->AddRef();
-        });
+        return Barrier(__uuidof(Interface), [&] { OwnTypeInfo(__uuidof(Interface)).CopyTo(info); });
     }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
                                             DISPID* ids) override {
         if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
         if (names == nullptr || ids == nullptr) return E_POINTER;
-        ITypeInfo* info = nullptr;
-        const HRESULT hr =
-            Barrier(__uuidof(Interface), [&] { info = OwnTypeInfo(__uuidof(Interface)); });
+        ComPtr<ITypeInfo> info;
+        HRESULT hr = Barrier(__uuidof(Interface), [&] { info = OwnTypeInfo(__uuidof(Interface)); });
         if (FAILED(hr)) return hr;
-        return DispGetIDsOfNames(info, names, count, ids);
+        hr = DispGetIDsOfNames(info.Get(), names, count, ids);
+        if (FAILED(hr)) TraceRejected(info.Get(), "GetIDsOfNames", count > 0 ? names[0] : L"", hr);
+        return hr;
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
                                      VARIANT* result, EXCEPINFO* excepInfo,
                                      UINT* argError) override {
         if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-        ITypeInfo* info = nullptr;
+        ComPtr<ITypeInfo> info;
         const HRESULT hr =
             Barrier(__uuidof(Interface), [&] { info = OwnTypeInfo(__uuidof(Interface)); });
         if (FAILED(hr)) return hr;
@@ -52,9 +50,14 @@ class DispatchFromTypeInfo : public Interface {
         if (params == nullptr) params = &none;
         // ITypeInfo::Invoke may ignore surplus arguments; a caller passing more than the
         // member takes is told so, as it would be on Windows.
-        if (TooManyArguments(info, id, flags, *params)) return DISP_E_BADPARAMCOUNT;
-        return info->Invoke(static_cast<Interface*>(this), id, flags, params, result, excepInfo,
-                            argError);
+        const HRESULT invoked = TooManyArguments(info.Get(), id, flags, *params)
+                                    ? DISP_E_BADPARAMCOUNT
+                                    : info->Invoke(static_cast<Interface*>(this), id, flags, params,
+                                                   result, excepInfo, argError);
+        // The member itself traces its calls; here only what never reached it.
+        if (FAILED(invoked) && invoked != DISP_E_EXCEPTION)
+            TraceRejected(info.Get(), "Invoke", DispatchText(id, flags), invoked);
+        return invoked;
     }
 
   private:

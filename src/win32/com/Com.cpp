@@ -6,6 +6,48 @@ namespace vq::win32 {
 
 Bstr::Bstr(const std::string& utf8) : m_B(ToBstr(utf8)) {}
 
+std::string Bstr::Text() const {
+    return FromBstr(m_B);
+}
+
+void ExcepInfo::Fill() {
+    if (m_Info.pfnDeferredFillIn == nullptr) return;
+    const auto fill = std::exchange(m_Info.pfnDeferredFillIn, nullptr);
+    fill(&m_Info);
+}
+
+HRESULT ExcepInfo::Code() const {
+    if (m_Info.scode != 0) return m_Info.scode;
+    if (m_Info.wCode != 0) return static_cast<HRESULT>(0x800A0000u | m_Info.wCode);
+    return 0;
+}
+
+std::string ExcepInfo::Description() const {
+    return FromBstr(m_Info.bstrDescription);
+}
+
+std::string ExcepInfo::Source() const {
+    return FromBstr(m_Info.bstrSource);
+}
+
+void ExcepInfo::Clear() {
+    SysFreeString(m_Info.bstrSource);
+    SysFreeString(m_Info.bstrDescription);
+    SysFreeString(m_Info.bstrHelpFile);
+    m_Info = EXCEPINFO{};
+}
+
+void AssignInOut(IDispatch** slot, const ComPtr<IDispatch>& object) {
+    ComPtr<IDispatch> released = ComPtr<IDispatch>::Adopt(*slot);
+    object.CopyTo(slot);
+}
+
+void AssignInOut(BSTR* slot, const std::string& utf8) {
+    BSTR replaced = ToBstr(utf8);
+    SysFreeString(*slot);
+    *slot = replaced;
+}
+
 std::wstring Widen(const std::string& utf8) {
     if (utf8.empty()) return {};
     const int size = static_cast<int>(utf8.size());

@@ -23,8 +23,7 @@ HRESULT ConnectionPoint::GetConnectionInterface(IID* iid) {
 
 HRESULT ConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** container) {
     if (container == nullptr) return E_POINTER;
-    *container = &m_Owner;
-    m_Owner.AddRef();
+    ComPtr<IConnectionPointContainer>(&m_Owner).CopyTo(container);
     return S_OK;
 }
 
@@ -32,8 +31,8 @@ HRESULT ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
     if (cookie) *cookie = 0;
     if (sink == nullptr || cookie == nullptr) return E_POINTER;
     ComPtr<IDispatch> dispatch;
-    if (FAILED(sink->QueryInterface(m_Iid, reinterpret_cast<void**>(dispatch.Put()))) &&
-        FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.Put()))))
+    if (FAILED(sink->QueryInterface(m_Iid, dispatch.PutVoid())) &&
+        FAILED(sink->QueryInterface(IID_IDispatch, dispatch.PutVoid())))
         return CONNECT_E_CANNOTCONNECT;
     try {
         std::size_t slot = 0;
@@ -41,6 +40,9 @@ HRESULT ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
         if (slot == m_Sinks.size()) m_Sinks.emplace_back();
         m_Sinks[slot] = std::move(dispatch);
         *cookie = static_cast<DWORD>(slot + 1);
+        if (Traced())
+            TraceLine("call in: " + std::string(m_Name) + " events.Advise(Object) -> cookie " +
+                      std::to_string(*cookie));
         return S_OK;
     } catch (...) {
         return E_OUTOFMEMORY;
@@ -48,10 +50,12 @@ HRESULT ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
 }
 
 HRESULT ConnectionPoint::Unadvise(DWORD cookie) {
-    if (cookie == 0 || cookie > m_Sinks.size() || !m_Sinks[cookie - 1])
-        return CONNECT_E_NOCONNECTION;
-    ComPtr<IDispatch> released = std::move(m_Sinks[cookie - 1]);
-    m_Sinks[cookie - 1].Reset();
+    const bool known = cookie != 0 && cookie <= m_Sinks.size() && m_Sinks[cookie - 1];
+    if (Traced())
+        TraceLine("call in: " + std::string(m_Name) + " events.Unadvise(" + std::to_string(cookie) +
+                  ") -> " + (known ? "ok" : "failed " + TraceCode(CONNECT_E_NOCONNECTION)));
+    if (!known) return CONNECT_E_NOCONNECTION;
+    const ComPtr<IDispatch> released = std::move(m_Sinks[cookie - 1]);
     return S_OK;
 }
 
@@ -64,7 +68,7 @@ HRESULT ConnectionPoint::EnumConnections(IEnumConnections** connections) {
             if (m_Sinks[i])
                 snapshot.push_back({m_Sinks[i].As<IUnknown>(), static_cast<DWORD>(i + 1)});
         }
-        *connections = ConnectionEnumerator::Create(std::move(snapshot));
+        *connections = ConnectionEnumerator::Create(std::move(snapshot)).Detach();
         return S_OK;
     } catch (...) {
         return E_OUTOFMEMORY;
@@ -81,14 +85,13 @@ void ConnectionPoint::Fire(DISPID id, DISPPARAMS& params) {
 }
 
 void ConnectionPoint::FireText(DISPID id, std::string& text) {
-    BSTR value = ToBstr(text);
+    Bstr value(text);
     VARIANT argument;
     V_VT(&argument) = VT_BSTR | VT_BYREF;
-    V_BSTRREF(&argument) = &value;
+    V_BSTRREF(&argument) = value.InOut();
     DISPPARAMS params{&argument, nullptr, 1, 0};
     Fire(id, params);
-    text = FromBstr(value);
-    SysFreeString(value);
+    text = value.Text();
 }
 
 void ConnectionPoint::DisconnectAll() {

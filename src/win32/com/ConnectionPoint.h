@@ -5,15 +5,17 @@
 #include <string>
 #include <vector>
 
+#include "support/Trace.h"
 #include "win32/com/Com.h"
 
 namespace vq::win32 {
 
 class ConnectionPoint final : public IConnectionPoint {
   public:
-    /// owner is the containing object (reference count and container); iid the event interface.
-    ConnectionPoint(IConnectionPointContainer& owner, const IID& iid)
-        : m_Owner(owner), m_Iid(iid) {}
+    /// owner is the containing object (reference count and container); iid the event interface;
+    /// name what trace lines call the owner (null: connections and events are not traced).
+    ConnectionPoint(IConnectionPointContainer& owner, const IID& iid, const char* name = nullptr)
+        : m_Owner(owner), m_Iid(iid), m_Name(name) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return m_Owner.AddRef(); }
@@ -36,8 +38,11 @@ class ConnectionPoint final : public IConnectionPoint {
     void DisconnectAll();
 
   private:
+    bool Traced() const { return m_Name != nullptr && TraceOn(); }
+
     IConnectionPointContainer& m_Owner;
     IID m_Iid;
+    const char* m_Name;                      // a literal
     std::vector<ComPtr<IDispatch>> m_Sinks;  // null slots are free
 };
 

@@ -28,28 +28,20 @@ struct ConnectionItems {
         DWORD Cookie;
     };
     static HRESULT CopyOut(const Held& held, Element* out) {
-        out->pUnk = held.Sink.Get();
-        if (out->pUnk) out->pUnk->AddRef();
+        held.Sink.CopyTo(&out->pUnk);
         out->dwCookie = held.Cookie;
         return S_OK;
     }
-    static void Clear(Element* out) {
-        if (out->pUnk) out->pUnk->Release();
-        out->pUnk = nullptr;
-    }
+    static void Clear(Element* out) { ComPtr<IUnknown>::Adopt(std::exchange(out->pUnk, nullptr)); }
 };
 struct ConnectionPointItems {
     using Element = IConnectionPoint*;
     using Held = ComPtr<IConnectionPoint>;
     static HRESULT CopyOut(const Held& held, Element* out) {
-        *out = held.Get();
-        if (*out) (*out)->AddRef();
+        held.CopyTo(out);
         return S_OK;
     }
-    static void Clear(Element* out) {
-        if (*out) (*out)->Release();
-        *out = nullptr;
-    }
+    static void Clear(Element* out) { Held::Adopt(std::exchange(*out, nullptr)); }
 };
 
 template <class IEnum, class Items>
@@ -57,9 +49,10 @@ class Enumerator final : public IEnum, public RefCounted {
   public:
     using Snapshot = std::vector<typename Items::Held>;
 
-    /// A new enumerator (one reference, owned by the caller).
-    static IEnum* Create(Snapshot items) {
-        return new Enumerator(std::make_shared<const Snapshot>(std::move(items)), 0);
+    /// A new enumerator over items. name: what trace lines call it; null for none (then its
+    /// calls are not traced).
+    static ComPtr<IEnum> Create(Snapshot items, const char* name = nullptr) {
+        return Made(std::make_shared<const Snapshot>(std::move(items)), 0, name);
     }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
@@ -91,33 +84,58 @@ class Enumerator final : public IEnum, public RefCounted {
             ++done;
         }
         if (fetched) *fetched = done;
+        Trace("Next", count, std::to_string(done) + " fetched");
         return done == count ? S_OK : S_FALSE;
     }
     HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
         const std::size_t left = m_Items->size() - m_Position;
-        if (count > left) {
-            m_Position = m_Items->size();
-            return S_FALSE;
-        }
-        m_Position += count;
-        return S_OK;
+        const bool beyond = count > left;
+        m_Position = beyond ? m_Items->size() : m_Position + count;
+        Trace("Skip", count, beyond ? "past the end" : "ok");
+        return beyond ? S_FALSE : S_OK;
     }
     HRESULT STDMETHODCALLTYPE Reset() override {
         m_Position = 0;
+        Trace("Reset", -1, "ok");
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Clone(IEnum** copy) override {
         if (copy == nullptr) return E_POINTER;
-        *copy = new (std::nothrow) Enumerator(m_Items, m_Position);
-        return *copy ? S_OK : E_OUTOFMEMORY;
+        *copy = nullptr;
+        const HRESULT hr =
+            Barrier(__uuidof(IEnum), [&] { *copy = Made(m_Items, m_Position, m_Name).Detach(); });
+        Trace("Clone", -1, SUCCEEDED(hr) ? "Object" : "failed " + TraceCode(hr));
+        return hr;
     }
 
   private:
-    Enumerator(std::shared_ptr<const Snapshot> items, std::size_t position)
-        : m_Items(std::move(items)), m_Position(position) {}
+    static ComPtr<IEnum> Made(std::shared_ptr<const Snapshot> items, std::size_t position,
+                              const char* name) {
+        return ComPtr<IEnum>::Adopt(new Enumerator(std::move(items), position, name));
+    }
+    Enumerator(std::shared_ptr<const Snapshot> items, std::size_t position, const char* name)
+        : m_Items(std::move(items)), m_Position(position), m_Name(name) {}
+
+    // One trace line for a call of a named enumerator; count < 0: none given.
+    void Trace(const char* member, long long count, const std::string& outcome) const {
+        if (m_Name == nullptr || !TraceOn()) return;
+        std::string line = "call in: ";  // appended: GCC 12 misreads "literal" + temporary
+        line += m_Name;
+        line += '.';
+        line += member;
+        if (count >= 0) {
+            line += '(';
+            line += std::to_string(count);
+            line += ')';
+        }
+        line += " -> ";
+        line += outcome;
+        TraceLine(line);
+    }
 
     std::shared_ptr<const Snapshot> m_Items;
     std::size_t m_Position;
+    const char* m_Name;  // a literal
 };
 
 using VariantEnumerator = Enumerator<IEnumVARIANT, VariantItems>;

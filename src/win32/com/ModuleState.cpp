@@ -17,10 +17,10 @@ std::atomic<long> g_Objects{0};
 std::atomic<long> g_Locks{0};
 
 std::mutex g_TypeLock;
-ITypeLib* g_TypeLib = nullptr;  // guarded by g_TypeLock
+ComPtr<ITypeLib> g_TypeLib;  // guarded by g_TypeLock
 struct CachedTypeInfo {
     GUID Guid;
-    ITypeInfo* Info;  // one reference each
+    ComPtr<ITypeInfo> Info;
 };
 std::vector<CachedTypeInfo> g_TypeInfos;  // guarded by g_TypeLock
 }  // namespace
@@ -28,7 +28,6 @@ std::vector<CachedTypeInfo> g_TypeInfos;  // guarded by g_TypeLock
 void SetModuleInstance(HINSTANCE instance) {
     g_Instance = instance;
 }
-
 
 ModuleObject::ModuleObject() {
     ++g_Objects;
@@ -69,30 +68,28 @@ std::wstring ModulePath() {
     }
 }
 
-ITypeInfo* OwnTypeInfo(REFGUID guid) {
+ComPtr<ITypeInfo> OwnTypeInfo(REFGUID guid) {
     std::lock_guard<std::mutex> lock(g_TypeLock);
     for (const CachedTypeInfo& cached : g_TypeInfos) {
         if (IsEqualGUID(cached.Guid, guid)) return cached.Info;
     }
-    if (g_TypeLib == nullptr) {
-        const HRESULT hr = LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, &g_TypeLib);
+    if (!g_TypeLib) {
+        const HRESULT hr = LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, g_TypeLib.Put());
         if (FAILED(hr))
-            throw Failure(hr,
-                          "The component's type library could not be loaded from its resources");
+            throw Failure(hr, "The type library of " + Narrow(ModulePath()) +
+                                  " could not be loaded from its resources");
     }
-    ITypeInfo* info = nullptr;
-    const HRESULT hr = g_TypeLib->GetTypeInfoOfGuid(guid, &info);
-    if (FAILED(hr)) throw Failure(hr, "The component's type library lacks a requested type");
+    ComPtr<ITypeInfo> info;
+    const HRESULT hr = g_TypeLib->GetTypeInfoOfGuid(guid, info.Put());
+    if (FAILED(hr)) throw Failure(hr, "The module's type library lacks a requested type");
     g_TypeInfos.push_back(CachedTypeInfo{guid, info});
     return info;
 }
 
 void ReleaseTypeInfo() {
     std::lock_guard<std::mutex> lock(g_TypeLock);
-    for (const CachedTypeInfo& cached : g_TypeInfos) cached.Info->Release();
     g_TypeInfos.clear();
-    if (g_TypeLib) g_TypeLib->Release();
-    g_TypeLib = nullptr;
+    g_TypeLib.Reset();
 }
 
 }  // namespace vq::win32

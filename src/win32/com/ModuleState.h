@@ -35,7 +35,7 @@ bool ModuleIdle();
 
 /// The type information of an interface or class of the DLL's own type library, loaded from
 /// the embedded TYPELIB resource on first use and cached. Throws Failure when unavailable.
-ITypeInfo* OwnTypeInfo(REFGUID guid);
+ComPtr<ITypeInfo> OwnTypeInfo(REFGUID guid);
 /// Releases the cached type information (when the module becomes idle).
 void ReleaseTypeInfo();
 

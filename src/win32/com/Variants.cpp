@@ -148,8 +148,7 @@ PassThroughRef ToPassThrough(const VARIANT& original) {
         if (object == nullptr) return nullptr;
         Variant kept;
         V_VT(&kept.Raw()) = type;
-        V_UNKNOWN(&kept.Raw()) = object;
-        object->AddRef();
+        V_UNKNOWN(&kept.Raw()) = ComPtr<IUnknown>(object).Detach();
         return std::make_shared<ComPassThrough>(std::move(kept));
     }
     Variant kept;
@@ -161,8 +160,7 @@ PassThroughRef ToPassThrough(const VARIANT& original) {
 Variant ObjectVariant(IDispatch* object) {
     Variant result;
     V_VT(&result.Raw()) = VT_DISPATCH;
-    V_DISPATCH(&result.Raw()) = object;
-    if (object) object->AddRef();
+    V_DISPATCH(&result.Raw()) = ComPtr<IDispatch>(object).Detach();
     return result;
 }
 
@@ -185,9 +183,7 @@ ComPtr<IDispatch> ToDispatch(const VARIANT& original, const char* what) {
                                                  : V_UNKNOWN(&v);
         if (object == nullptr) return nullptr;
         ComPtr<IDispatch> dispatch;
-        if (SUCCEEDED(
-                object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.Put()))))
-            return dispatch;
+        if (SUCCEEDED(object->QueryInterface(IID_IDispatch, dispatch.PutVoid()))) return dispatch;
     }
     throw Failure(Codes::ObjectRequired,
                   std::string("Object required: ") + what + " is " + ToValue(v).Describe());

@@ -2,9 +2,9 @@
 // The one place where automation VARIANTs and the core's values meet: Value <-> VARIANT, and
 // outside objects that the core only hands on (PassThrough) <-> VARIANT.
 
-#include "win32/com/Com.h"
 #include "support/Product.h"
 #include "support/Value.h"
+#include "win32/com/Com.h"
 
 namespace vq::win32 {
 

@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <unordered_map>
 
+#include "support/Failure.h"
+#include "support/Trace.h"
 #include "win32/host/Adapters.h"
 #include "win32/host/OutsideNames.h"
-#include "support/Failure.h"
-#include "support/ThreadContext.h"
 
 namespace vq::win32 {
 
@@ -34,20 +34,18 @@ class ComRegistry final : public TransmitterRegistry {
     Signal<>& TimeOut() override { return Subscribed(m_TimeOut); }
     Signal<TransmitterRef&>& TxmConnected() override { return Subscribed(m_TxmConnected); }
 
-    void DropIfIdle() {
-        if (m_AutoConnet.ConnectionCount() + m_TimeOut.ConnectionCount() +
-                m_TxmConnected.ConnectionCount() ==
-            0)
-            m_Events.Disconnect();
-    }
-
   private:
     template <class S>
     S& Subscribed(S& signal) {
         if (!m_Events.Connected())
-            m_Events.Connect(m_Object.Get(), [this](const std::wstring& name, DISPPARAMS& params) {
-                OnEvent(name, params);
-            });
+            m_Events.Connect(
+                m_Object,
+                [this](const std::wstring& name, DISPPARAMS& params) { OnEvent(name, params); },
+                [this] {
+                    return m_AutoConnet.ConnectionCount() + m_TimeOut.ConnectionCount() +
+                               m_TxmConnected.ConnectionCount() >
+                           0;
+                });
         return signal;
     }
     void OnEvent(const std::wstring& name, DISPPARAMS& params) {
@@ -61,11 +59,8 @@ class ComRegistry final : public TransmitterRegistry {
             TransmitterRef txm = WrapTransmitter(given);
             m_TxmConnected.Raise(txm);
             const ComPtr<IDispatch> after = DispatchOf(txm);
-            if (V_VT(&arg) == (VT_DISPATCH | VT_BYREF) && V_DISPATCHREF(&arg) &&
-                after.Get() != given.Get()) {
-                if (*V_DISPATCHREF(&arg)) (*V_DISPATCHREF(&arg))->Release();
-                *V_DISPATCHREF(&arg) = ComPtr<IDispatch>(after).Detach();
-            }
+            if (V_VT(&arg) == (VT_DISPATCH | VT_BYREF) && V_DISPATCHREF(&arg) && after != given)
+                AssignInOut(V_DISPATCHREF(&arg), after);
         }
     }
 
@@ -88,15 +83,15 @@ class ComLanguage final : public LanguageObject {
     }
     Signal<int32_t>& OnLanguageChange() override {
         if (!m_Events.Connected()) {
-            m_Events.Connect(m_Object.Get(), [this](const std::wstring& name, DISPPARAMS& params) {
-                if (name == on::kOnLanguageChangeEvent && params.cArgs >= 1)
-                    m_Change.Raise(ToValue(params.rgvarg[params.cArgs - 1]).ToInt32());
-            });
+            m_Events.Connect(
+                m_Object,
+                [this](const std::wstring& name, DISPPARAMS& params) {
+                    if (name == on::kOnLanguageChangeEvent && params.cArgs >= 1)
+                        m_Change.Raise(ToValue(params.rgvarg[params.cArgs - 1]).ToInt32());
+                },
+                [this] { return m_Change.ConnectionCount() > 0; });
         }
         return m_Change;
-    }
-    void DropIfIdle() {
-        if (m_Change.ConnectionCount() == 0) m_Events.Disconnect();
     }
 
   private:
@@ -136,7 +131,7 @@ class ComConfigChooser final : public ConfigChooser {
     }
     void Run(int32_t mode, std::string& fileName, int32_t flags, int32_t owner) override {
         Bstr name(fileName);
-        m_Object.Call(on::kRun, {Long(mode), RefText(name.Address()), Long(flags), Long(owner)});
+        m_Object.Call(on::kRun, {Long(mode), RefText(name.InOut()), Long(flags), Long(owner)});
         fileName = FromBstr(name.Get());
     }
     std::string FileName() override { return AsText(m_Object.Call(on::kFileName)); }
@@ -199,11 +194,6 @@ class ComService final : public SharedService {
         return Cached(m_Splitter, on::kPathSplitter);
     }
 
-    void DropIdleSubscriptions() {
-        if (m_Registry) m_Registry->DropIfIdle();
-        if (m_Language) m_Language->DropIfIdle();
-    }
-
   private:
     Value Placement(const wchar_t* member, PlacementWindow& window, const std::string& file,
                     const std::string& section, const std::string& key) {
@@ -250,11 +240,9 @@ class ComProduct final : public ProductFactory {
         return std::make_shared<ComPathSplitter>(Create(on::kPathSplitterClass));
     }
     std::shared_ptr<vq::ConfigChooser> ConfigChooser() override {
-        // One per thread and never released, like the shared service (see Service).
-        if (m_Chooser == nullptr)
-            m_Chooser = new std::shared_ptr<ComConfigChooser>(
-                std::make_shared<ComConfigChooser>(Create(on::kConfigChooserClass)));
-        return *m_Chooser;
+        if (!m_Kept->Chooser)
+            m_Kept->Chooser = std::make_shared<ComConfigChooser>(Create(on::kConfigChooserClass));
+        return m_Kept->Chooser;
     }
     DeviceServerRef CreateDeviceServer(int32_t family) override {
         if (family < 1 || family > 3)
@@ -263,38 +251,39 @@ class ComProduct final : public ProductFactory {
         return WrapServer(Create(on::kServerClasses[family - 1]));
     }
     std::shared_ptr<SharedService> Service() override {
-        // Created on first use and deliberately never released: the item library keeps one
-        // service per thread for the whole life of the host, and releasing it at thread or
-        // module end could call into components that are already gone.
-        if (m_Service == nullptr)
-            m_Service = new std::shared_ptr<ComService>(
-                std::make_shared<ComService>(Create(on::kServiceClass)));
-        return *m_Service;
-    }
-    void DropIdleSubscriptions() {
-        if (m_Service) (*m_Service)->DropIdleSubscriptions();
+        if (!m_Kept->Service)
+            m_Kept->Service = std::make_shared<ComService>(Create(on::kServiceClass));
+        return m_Kept->Service;
     }
 
   private:
-    // Objects are made through each class's factory, looked up once per ProgID; the factories
-    // are kept for the thread's life and, like the service, never released.
+    // Objects are made through each class's factory, looked up once per ProgID.
     ComPtr<IDispatch> Create(const wchar_t* progId) {
-        auto found = m_Factories.find(progId);
-        if (found == m_Factories.end()) {
-            CLSID clsid{};
-            HRESULT hr = CLSIDFromProgID(progId, &clsid);
-            IClassFactory* factory = nullptr;
-            if (SUCCEEDED(hr))
-                hr = CoGetClassObject(clsid, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, nullptr,
-                                      IID_IClassFactory, reinterpret_cast<void**>(&factory));
-            if (FAILED(hr) || factory == nullptr) throw CannotCreate(progId, hr);
-            found = m_Factories.emplace(progId, factory).first;
-        }
         ComPtr<IDispatch> object;
-        const HRESULT hr = found->second->CreateInstance(nullptr, IID_IDispatch,
-                                                         reinterpret_cast<void**>(object.Put()));
-        if (FAILED(hr) || !object) throw CannotCreate(progId, hr);
+        HRESULT hr = E_FAIL;
+        IClassFactory* factory = Factory(progId, hr);  // kept in m_Kept
+        if (factory) hr = factory->CreateInstance(nullptr, IID_IDispatch, object.PutVoid());
+        if (FAILED(hr) || !object) {
+            const Failure failure = CannotCreate(progId, hr);
+            if (TraceOn())
+                TraceLine("call out: create " + Narrow(progId) + " -> failed " +
+                          TraceCode(failure.Code()) + ": " + failure.Description());
+            throw failure;
+        }
+        if (TraceOn()) TraceLine("call out: create " + Narrow(progId) + " -> Object");
         return object;
+    }
+    IClassFactory* Factory(const wchar_t* progId, HRESULT& hr) {
+        auto found = m_Kept->Factories.find(progId);
+        if (found != m_Kept->Factories.end()) return found->second.Get();
+        CLSID clsid{};
+        hr = CLSIDFromProgID(progId, &clsid);
+        ComPtr<IClassFactory> factory;
+        if (SUCCEEDED(hr))
+            hr = CoGetClassObject(clsid, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, nullptr,
+                                  IID_IClassFactory, factory.PutVoid());
+        if (FAILED(hr) || !factory) return nullptr;
+        return m_Kept->Factories.emplace(progId, std::move(factory)).first->second.Get();
     }
     static Failure CannotCreate(const wchar_t* progId, HRESULT hr) {
         char code[16];
@@ -303,9 +292,16 @@ class ComProduct final : public ProductFactory {
                                                       Narrow(progId) + " (" + code + ")");
     }
 
-    std::unordered_map<std::wstring, IClassFactory*> m_Factories;  // never released
-    std::shared_ptr<ComService>* m_Service = nullptr;              // never deleted
-    std::shared_ptr<ComConfigChooser>* m_Chooser = nullptr;        // never deleted
+    // What the thread keeps of the host product: the shared service and the configuration
+    // chooser (one per thread, created on first use) and the class factories. The item
+    // library expects them to live as long as the host, and releasing them when the thread or
+    // the module ends could call into components that CoUninitialize has already unloaded.
+    struct Kept {
+        std::unordered_map<std::wstring, ComPtr<IClassFactory>> Factories;
+        std::shared_ptr<ComService> Service;
+        std::shared_ptr<ComConfigChooser> Chooser;
+    };
+    NeverReleased<Kept> m_Kept;
 };
 
 // Commands are made here but their adapter lives with the transmitter's; created through it.
@@ -322,14 +318,6 @@ std::shared_ptr<HostObject> WrapHost(const ComPtr<IDispatch>& host) {
 
 std::shared_ptr<ProductFactory> CreateComProduct() {
     return std::make_shared<ComProduct>();
-}
-
-void DropIdleSubscriptions() {
-    try {
-        const std::shared_ptr<ProductFactory>& product = ThisThread().Product;
-        if (auto* ours = dynamic_cast<ComProduct*>(product.get())) ours->DropIdleSubscriptions();
-    } catch (...) {
-    }
 }
 
 }  // namespace vq::win32

@@ -1,9 +1,9 @@
 // Adapters for the transmitter and the objects reached from it or from a device server.
 #include <unordered_map>
 
+#include "support/Failure.h"
 #include "win32/host/Adapters.h"
 #include "win32/host/OutsideNames.h"
-#include "support/Failure.h"
 
 namespace vq::win32 {
 
@@ -48,24 +48,18 @@ std::vector<std::string> TextsOfElements(Outside& owner, const wchar_t* collecti
     return texts;
 }
 
-// An object reference passed by reference: holds one reference to what the slot points at,
-// whatever the callee leaves there, and tells whether it changed.
+// An object reference passed by reference: owns what the slot holds, whatever the callee
+// leaves there, and tells whether it changed.
 class DispatchSlot {
   public:
-    explicit DispatchSlot(ComPtr<IDispatch> given)
-        : m_Given(std::move(given)), m_Slot(ComPtr<IDispatch>(m_Given).Detach()) {}
-    DispatchSlot(const DispatchSlot&) = delete;
-    DispatchSlot& operator=(const DispatchSlot&) = delete;
-    ~DispatchSlot() {
-        if (m_Slot) m_Slot->Release();
-    }
-    Variant Argument() { return RefObject(&m_Slot); }
-    bool Changed() const { return m_Slot != m_Given.Get(); }
-    IDispatch* Now() const { return m_Slot; }
+    explicit DispatchSlot(const ComPtr<IDispatch>& given) : m_Given(given), m_Slot(given) {}
+    Variant Argument() { return RefObject(m_Slot.InOut()); }
+    bool Changed() const { return m_Slot != m_Given; }
+    const ComPtr<IDispatch>& Now() const { return m_Slot; }
 
   private:
     ComPtr<IDispatch> m_Given;
-    IDispatch* m_Slot;
+    ComPtr<IDispatch> m_Slot;
 };
 
 class ComCommand final : public Command {
@@ -96,9 +90,7 @@ class ComCommandDefinition final : public CommandDefinition {
     void PrepareCommand(CommandRef& command) override {
         DispatchSlot slot{ComPtr<IDispatch>(DispatchOfCommand(command))};
         m_Object.Call(on::kPrepareCommand, {slot.Argument()});
-        if (slot.Changed())
-            command =
-                slot.Now() ? std::make_shared<ComCommand>(ComPtr<IDispatch>(slot.Now())) : nullptr;
+        if (slot.Changed()) command = WrapCommand(slot.Now());
     }
 
   private:
@@ -155,15 +147,14 @@ class ComPortObject final : public PortObject {
 Value InstallWithHistory(Outside& server, std::vector<Variant> args, PassThroughRef& comHistory) {
     DispatchSlot slot{ToDispatch(comHistory, "the port history")};
     args.push_back(slot.Argument());
-    Variant result;
-    try {
-        result = server.Call(on::kInstallComm, std::move(args));
-    } catch (...) {
-        if (slot.Changed()) comHistory = ToPassThrough(*ObjectVariant(slot.Now()));
-        throw;
-    }
-    if (slot.Changed()) comHistory = ToPassThrough(*ObjectVariant(slot.Now()));
-    return ToValue(result.Raw());
+    // Also when the call fails.
+    const ScopeExit handBack([&]() noexcept {
+        try {
+            if (slot.Changed()) comHistory = ToPassThrough(*ObjectVariant(slot.Now().Get()));
+        } catch (...) {
+        }
+    });
+    return ToValue(server.Call(on::kInstallComm, std::move(args)).Raw());
 }
 
 class ComDeviceServer final : public DeviceServer {
@@ -198,9 +189,12 @@ class ComDeviceServer final : public DeviceServer {
     }
     Signal<std::string&>& OnUnitSychronized() override {
         if (!m_Events.Connected()) {
-            m_Events.Connect(m_Object.Get(), [this](const std::wstring& name, DISPPARAMS& params) {
-                if (name == on::kOnUnitSychronizedEvent) RaiseWithText(m_Sync, params);
-            });
+            m_Events.Connect(
+                m_Object,
+                [this](const std::wstring& name, DISPPARAMS& params) {
+                    if (name == on::kOnUnitSychronizedEvent) RaiseWithText(m_Sync, params);
+                },
+                [this] { return m_Sync.ConnectionCount() > 0; });
         }
         return m_Sync;
     }
@@ -372,10 +366,8 @@ void RaiseWithText(Signal<std::string&>& signal, DISPPARAMS& params) {
     std::string text = ToValue(arg).ToText();
     const std::string before = text;
     signal.Raise(text);
-    if (V_VT(&arg) == (VT_BSTR | VT_BYREF) && V_BSTRREF(&arg) && text != before) {
-        SysFreeString(*V_BSTRREF(&arg));
-        *V_BSTRREF(&arg) = ToBstr(text);
-    }
+    if (V_VT(&arg) == (VT_BSTR | VT_BYREF) && V_BSTRREF(&arg) && text != before)
+        AssignInOut(V_BSTRREF(&arg), text);
 }
 
 long ParentGrant(const TransmitterRef& txm) {

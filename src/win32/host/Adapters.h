@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "win32/host/Outside.h"
 #include "support/Product.h"
+#include "win32/host/Outside.h"
 
 namespace vq::win32 {
 
@@ -37,9 +37,7 @@ std::shared_ptr<HostObject> WrapHost(const ComPtr<IDispatch>& host);
 /// The thread's factory of the host product's components, created by their ProgIDs.
 std::shared_ptr<ProductFactory> CreateComProduct();
 
-/// Ends the event subscriptions of this thread's shared components that no core handler
-/// listens to any more, so that their sinks do not keep the module loaded.
-void DropIdleSubscriptions();
+class PlacementObject;
 
 /// An automation object over a window of the core, for the shared service's placement calls;
 /// it stops answering (failing every call) when detached. Implemented in PlacementObject.cpp.
@@ -52,7 +50,7 @@ class PlacementHandle {
     Variant AsArgument() const;
 
   private:
-    IDispatch* m_Object;
+    ComPtr<PlacementObject> m_Object;
 };
 
 }  // namespace vq::win32

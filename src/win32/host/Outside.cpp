@@ -4,9 +4,10 @@
 #include <cstring>
 #include <map>
 
+#include "support/Failure.h"
+#include "support/Trace.h"
 #include "win32/com/Automation.h"
 #include "win32/host/OutsideNames.h"
-#include "support/Failure.h"
 
 namespace vq::win32 {
 
@@ -27,16 +28,11 @@ std::string HexCode(HRESULT hr) {
 }
 
 // The Failure for a failed Invoke or GetIDsOfNames.
-Failure CallFailure(HRESULT hr, EXCEPINFO& info, const std::string& what) {
+Failure CallFailure(HRESULT hr, ExcepInfo& info, const std::string& what) {
     if (hr == DISP_E_EXCEPTION) {
-        if (info.pfnDeferredFillIn) info.pfnDeferredFillIn(&info);
-        std::string description = info.bstrDescription ? FromBstr(info.bstrDescription) : "";
-        HRESULT code = info.scode != 0   ? info.scode
-                       : info.wCode != 0 ? static_cast<HRESULT>(0x800A0000u | info.wCode)
-                                         : E_FAIL;
-        SysFreeString(info.bstrDescription);
-        SysFreeString(info.bstrSource);
-        SysFreeString(info.bstrHelpFile);
+        info.Fill();
+        std::string description = info.Description();
+        const HRESULT code = info.Code() != 0 ? info.Code() : E_FAIL;
         if (description.empty()) description = "failed with " + HexCode(code);
         return Failure(code, what + ": " + description);
     }
@@ -56,6 +52,29 @@ Failure CallFailure(HRESULT hr, EXCEPINFO& info, const std::string& what) {
         default:
             return Failure(hr, what + " failed with " + HexCode(hr));
     }
+}
+
+// The call as a trace line shows it: "role.Member(arguments)", or "role.Member = value" for a
+// property put; empty when tracing is off.
+std::string CallText(const char* role, const std::wstring& what, bool put,
+                     const std::vector<Variant>& args) {
+    if (!TraceOn()) return {};
+    std::string text = std::string(role) + "." + Narrow(what);
+    const char* separator = put ? " = " : "(";
+    for (const Variant& arg : args) {
+        text += separator + TraceArg(arg.Raw());
+        separator = ", ";
+    }
+    if (!put && !args.empty()) text += ')';
+    return text;
+}
+
+void TraceCallOut(const std::string& call, const std::string& outcome) {
+    if (!call.empty()) TraceLine("call out: " + call + " -> " + outcome);
+}
+
+std::string Failed(const Failure& failure) {
+    return "failed " + TraceCode(failure.Code()) + ": " + failure.Description();
 }
 
 }  // namespace
@@ -133,8 +152,10 @@ DISPID Outside::IdOf(const wchar_t* name) {
     LPOLESTR names[1] = {const_cast<LPOLESTR>(name)};
     const HRESULT hr = m_Object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
     if (FAILED(hr)) {
-        EXCEPINFO none{};
-        throw CallFailure(hr, none, std::string(m_Role) + "." + Narrow(name));
+        ExcepInfo none;
+        const Failure failure = CallFailure(hr, none, std::string(m_Role) + "." + Narrow(name));
+        TraceCallOut(CallText(m_Role, name, false, {}), Failed(failure));
+        throw failure;
     }
     table.Ids.emplace(name, id);
     return id;
@@ -142,18 +163,24 @@ DISPID Outside::IdOf(const wchar_t* name) {
 
 Variant Outside::Invoke(DISPID id, WORD flags, std::vector<Variant>& args,
                         const std::wstring& what) {
-    std::vector<VARIANT> reversed(args.size());
+    std::vector<VARIANT> reversed(args.size());  // views of args, which own the values
     for (std::size_t i = 0; i < args.size(); ++i) reversed[args.size() - 1 - i] = args[i].Raw();
     DISPID putId = DISPID_PROPERTYPUT;
     const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
+    const std::string call = CallText(m_Role, what, put, args);
     DISPPARAMS params{reversed.data(), put ? &putId : nullptr, static_cast<UINT>(reversed.size()),
                       put ? 1u : 0u};
     Variant result;
-    EXCEPINFO info{};
+    ExcepInfo info;
     UINT argError = 0;
     const HRESULT hr = m_Object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
-                                        put ? nullptr : &result.Raw(), &info, &argError);
-    if (FAILED(hr)) throw CallFailure(hr, info, std::string(m_Role) + "." + Narrow(what));
+                                        put ? nullptr : &result, &info, &argError);
+    if (FAILED(hr)) {
+        const Failure failure = CallFailure(hr, info, std::string(m_Role) + "." + Narrow(what));
+        TraceCallOut(call, Failed(failure));
+        throw failure;
+    }
+    TraceCallOut(call, put ? "ok" : TraceArg(result.Raw()));
     return result;
 }
 
@@ -208,18 +235,15 @@ std::vector<Variant> Elements(Outside& collection) {
         const Variant enumerator = collection.GetById(DISPID_NEWENUM);
         const VARTYPE type = V_VT(&enumerator.Raw());
         if ((type == VT_UNKNOWN || type == VT_DISPATCH) && V_UNKNOWN(&enumerator.Raw()))
-            V_UNKNOWN(&enumerator.Raw())
-                ->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(items.Put()));
+            V_UNKNOWN(&enumerator.Raw())->QueryInterface(IID_IEnumVARIANT, items.PutVoid());
     } catch (const Failure&) {
         // No enumerator: fall back to Count and Item below.
     }
     if (items) {
         Variant element;
         ULONG fetched = 0;
-        while (items->Next(1, &element.Raw(), &fetched) == S_OK && fetched == 1) {
+        while (items->Next(1, &element, &fetched) == S_OK && fetched == 1)
             elements.push_back(std::move(element));
-            element = Variant();
-        }
         return elements;
     }
     const int32_t count = AsLong(collection.Call(outside::kCount));

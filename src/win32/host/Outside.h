@@ -69,27 +69,53 @@ ComPtr<IDispatch> AsObject(const Variant& v, const char* what);
 /// else through Count and Item(i), 1-based.
 std::vector<Variant> Elements(Outside& collection);
 
-/// Receives the events of an outside object. The source interface is the default source of
-/// the object's class (IProvideClassInfo), or else the only connection point of the object;
-/// incoming dispatch ids are mapped to event names through that interface's type information.
+class EventSink;
+
+/// Receives the events of an outside object for the core's handlers. The source interface is
+/// the default source of the object's class (IProvideClassInfo), or else the only connection
+/// point of the object; incoming dispatch ids are mapped to event names through that
+/// interface's type information.
+///
+/// A subscription lasts while core handlers listen: once listening() says none does, it is
+/// ended (the outside connection point lets go of the component's sink) when the call into
+/// the component in which the last handler disconnected returns.
 class EventSubscription {
   public:
     using Handler = std::function<void(const std::wstring& name, DISPPARAMS& params)>;
-    EventSubscription() = default;
+    EventSubscription();
     EventSubscription(const EventSubscription&) = delete;
     EventSubscription& operator=(const EventSubscription&) = delete;
-    ~EventSubscription() { Disconnect(); }
+    ~EventSubscription();
 
     /// Connects the handler to the object's events; false (and nothing connected) when the
     /// object has no usable event source.
-    bool Connect(IDispatch* source, Handler handler);
+    bool Connect(const Outside& source, Handler handler, std::function<bool()> listening);
     void Disconnect();
     bool Connected() const { return m_Cookie != 0; }
 
   private:
+    friend void DropIdleSubscriptions() noexcept;
+
     ComPtr<IConnectionPoint> m_Point;
-    ComPtr<IUnknown> m_Sink;
+    ComPtr<EventSink> m_Sink;
     DWORD m_Cookie = 0;
+    std::function<bool()> m_Listening;
+    // This thread's connected subscriptions form a list (not owning).
+    EventSubscription* m_Previous = nullptr;
+    EventSubscription* m_Next = nullptr;
+};
+
+/// Ends this thread's subscriptions that no core handler listens to any more.
+void DropIdleSubscriptions() noexcept;
+
+/// Marks a call into the component (a member of its objects, an event it receives) for its
+/// scope; when the outermost one on the thread ends, idle subscriptions are dropped.
+class ComponentCall {
+  public:
+    ComponentCall();
+    ComponentCall(const ComponentCall&) = delete;
+    ComponentCall& operator=(const ComponentCall&) = delete;
+    ~ComponentCall();
 };
 
 }  // namespace vq::win32

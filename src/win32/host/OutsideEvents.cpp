@@ -6,12 +6,11 @@
 
 namespace vq::win32 {
 
-namespace {
-
 class EventSink final : public IDispatch, public RefCounted {
   public:
-    EventSink(const IID& iid, ComPtr<ITypeInfo> info, EventSubscription::Handler handler)
-        : m_Iid(iid), m_Info(std::move(info)), m_Handler(std::move(handler)) {}
+    EventSink(const IID& iid, ComPtr<ITypeInfo> info, EventSubscription::Handler handler,
+              const char* role)
+        : m_Iid(iid), m_Info(std::move(info)), m_Handler(std::move(handler)), m_Role(role) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         if (object == nullptr) return E_POINTER;
@@ -43,25 +42,33 @@ class EventSink final : public IDispatch, public RefCounted {
         if (result) VariantInit(result);
         if (!m_Handler) return S_OK;
         DISPPARAMS none{nullptr, nullptr, 0, 0};
-        return Barrier(IID_IDispatch, [&] {
-            const std::wstring& name = NameOf(id);
-            if (!name.empty()) m_Handler(name, params ? *params : none);
-        });
+        DISPPARAMS& given = params ? *params : none;
+        const std::wstring& name = NameOf(id);
+        if (name.empty()) return S_OK;
+        // A copy: the subscription may be ended while the handler runs.
+        const EventSubscription::Handler handler = m_Handler;
+        const ComponentCall call;
+        return TracedBarrier(IID_IDispatch, EventTrace(name, given), nullptr,
+                             [&] { handler(name, given); });
     }
 
     void Detach() { m_Handler = nullptr; }
 
   private:
+    // "role event Name(first argument)".
+    EntryTrace EventTrace(const std::wstring& name, const DISPPARAMS& params) const {
+        const std::string event = std::string(m_Role) + " event " + Narrow(name);
+        if (params.cArgs == 0) return EntryTrace(event.c_str());
+        return EntryTrace(event.c_str(), params.rgvarg[params.cArgs - 1]);
+    }
     const std::wstring& NameOf(DISPID id) {
         const auto found = m_Names.find(id);
         if (found != m_Names.end()) return found->second;
         std::wstring name;
-        BSTR raw = nullptr;
+        Bstr raw;
         UINT count = 0;
-        if (m_Info && SUCCEEDED(m_Info->GetNames(id, &raw, 1, &count)) && count == 1) {
-            name.assign(raw, SysStringLen(raw));
-            SysFreeString(raw);
-        }
+        if (m_Info && SUCCEEDED(m_Info->GetNames(id, &raw, 1, &count)) && count == 1)
+            name.assign(raw.Get(), SysStringLen(raw.Get()));
         return m_Names.emplace(id, std::move(name)).first->second;
     }
 
@@ -69,7 +76,13 @@ class EventSink final : public IDispatch, public RefCounted {
     ComPtr<ITypeInfo> m_Info;
     EventSubscription::Handler m_Handler;
     std::unordered_map<DISPID, std::wstring> m_Names;
+    const char* m_Role;  // a literal
 };
+
+namespace {
+
+thread_local EventSubscription* t_Subscriptions = nullptr;  // the first connected one
+thread_local int t_CallDepth = 0;
 
 // The default source interface of the object's class, from IProvideClassInfo.
 bool SourceFromClassInfo(IDispatch* source, IID& iid, ComPtr<ITypeInfo>& info) {
@@ -120,8 +133,16 @@ ComPtr<IConnectionPoint> OnlyConnectionPoint(IDispatch* source,
 
 }  // namespace
 
-bool EventSubscription::Connect(IDispatch* source, Handler handler) {
+EventSubscription::EventSubscription() = default;
+
+EventSubscription::~EventSubscription() {
     Disconnect();
+}
+
+bool EventSubscription::Connect(const Outside& outside, Handler handler,
+                                std::function<bool()> listening) {
+    Disconnect();
+    IDispatch* source = outside.Get();
     if (source == nullptr) return false;
     ComPtr<IConnectionPointContainer> container =
         ComPtr<IDispatch>(source).As<IConnectionPointContainer>();
@@ -135,24 +156,56 @@ bool EventSubscription::Connect(IDispatch* source, Handler handler) {
         point = OnlyConnectionPoint(source, *container.Get(), iid, info);
     if (!point) return false;
 
-    ComPtr<EventSink> sink = ComPtr<EventSink>::Adopt(new EventSink(iid, info, std::move(handler)));
+    ComPtr<EventSink> sink = MakeObject<EventSink>(iid, info, std::move(handler), outside.Role());
     DWORD cookie = 0;
     if (FAILED(point->Advise(static_cast<IDispatch*>(sink.Get()), &cookie)) || cookie == 0) {
         sink->Detach();
         return false;
     }
     m_Point = std::move(point);
-    m_Sink = ComPtr<IUnknown>(static_cast<IDispatch*>(sink.Get()));
+    m_Sink = std::move(sink);
     m_Cookie = cookie;
+    m_Listening = std::move(listening);
+    m_Next = std::exchange(t_Subscriptions, this);
+    if (m_Next) m_Next->m_Previous = this;
     return true;
 }
 
 void EventSubscription::Disconnect() {
-    if (m_Cookie != 0 && m_Point) m_Point->Unadvise(m_Cookie);
-    if (m_Sink) static_cast<EventSink*>(static_cast<IDispatch*>(m_Sink.Get()))->Detach();
-    m_Cookie = 0;
-    m_Point.Reset();
-    m_Sink.Reset();
+    if (m_Cookie == 0) return;
+    (m_Previous ? m_Previous->m_Next : t_Subscriptions) = m_Next;
+    if (m_Next) m_Next->m_Previous = m_Previous;
+    m_Previous = m_Next = nullptr;
+    const ComPtr<IConnectionPoint> point = std::move(m_Point);
+    const ComPtr<EventSink> sink = std::move(m_Sink);
+    const DWORD cookie = std::exchange(m_Cookie, 0);
+    m_Listening = nullptr;
+    sink->Detach();
+    point->Unadvise(cookie);
+}
+
+void DropIdleSubscriptions() noexcept {
+    try {
+        // Ending one may end others (their objects let go), so each round starts afresh.
+        for (bool dropped = true; dropped;) {
+            dropped = false;
+            for (EventSubscription* s = t_Subscriptions; s != nullptr; s = s->m_Next) {
+                if (s->m_Listening && s->m_Listening()) continue;
+                s->Disconnect();
+                dropped = true;
+                break;
+            }
+        }
+    } catch (...) {
+    }
+}
+
+ComponentCall::ComponentCall() {
+    ++t_CallDepth;
+}
+
+ComponentCall::~ComponentCall() {
+    if (--t_CallDepth == 0) DropIdleSubscriptions();
 }
 
 }  // namespace vq::win32

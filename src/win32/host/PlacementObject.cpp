@@ -1,12 +1,11 @@
 // The automation object through which the shared service reads and sets a window's placement.
-#include "win32/host/Adapters.h"
-#include "win32/com/Automation.h"
 #include "support/Failure.h"
 #include "vqTransmitters32.h"
+#include "win32/com/Automation.h"
+#include "win32/host/Adapters.h"
+#include "win32/host/Entry.h"
 
 namespace vq::win32 {
-
-namespace {
 
 class PlacementObject final : public DispatchFromTypeInfo<_CPlacementWindow>, public RefCounted {
   public:
@@ -28,37 +27,37 @@ class PlacementObject final : public DispatchFromTypeInfo<_CPlacementWindow>, pu
     ULONG STDMETHODCALLTYPE Release() override { return ReleaseReference(); }
 
     HRESULT STDMETHODCALLTYPE get_Left(LONG* result) override {
-        return Get(result, &PlacementWindow::Left);
+        return Get("Window.Left", result, &PlacementWindow::Left);
     }
     HRESULT STDMETHODCALLTYPE put_Left(LONG twips) override {
-        return Set(twips, &PlacementWindow::SetLeft);
+        return Set(twips, "Window.Left =", &PlacementWindow::SetLeft);
     }
     HRESULT STDMETHODCALLTYPE get_Top(LONG* result) override {
-        return Get(result, &PlacementWindow::Top);
+        return Get("Window.Top", result, &PlacementWindow::Top);
     }
     HRESULT STDMETHODCALLTYPE put_Top(LONG twips) override {
-        return Set(twips, &PlacementWindow::SetTop);
+        return Set(twips, "Window.Top =", &PlacementWindow::SetTop);
     }
     HRESULT STDMETHODCALLTYPE get_Width(LONG* result) override {
-        return Get(result, &PlacementWindow::Width);
+        return Get("Window.Width", result, &PlacementWindow::Width);
     }
     HRESULT STDMETHODCALLTYPE put_Width(LONG twips) override {
-        return Set(twips, &PlacementWindow::SetWidth);
+        return Set(twips, "Window.Width =", &PlacementWindow::SetWidth);
     }
     HRESULT STDMETHODCALLTYPE get_Height(LONG* result) override {
-        return Get(result, &PlacementWindow::Height);
+        return Get("Window.Height", result, &PlacementWindow::Height);
     }
     HRESULT STDMETHODCALLTYPE put_Height(LONG twips) override {
-        return Set(twips, &PlacementWindow::SetHeight);
+        return Set(twips, "Window.Height =", &PlacementWindow::SetHeight);
     }
     HRESULT STDMETHODCALLTYPE get_WindowState(LONG* result) override {
-        return Get(result, &PlacementWindow::WindowState);
+        return Get("Window.WindowState", result, &PlacementWindow::WindowState);
     }
     HRESULT STDMETHODCALLTYPE put_WindowState(LONG state) override {
-        return Set(state, &PlacementWindow::SetWindowState);
+        return Set(state, "Window.WindowState =", &PlacementWindow::SetWindowState);
     }
     HRESULT STDMETHODCALLTYPE get_hWnd(LONG* result) override {
-        return Barrier(IID__CPlacementWindow, [&] {
+        return Entry(IID__CPlacementWindow, EntryTrace("Window.hWnd"), result, [&] {
             RequireOut(result, "the window handle");
             *result = static_cast<LONG>(Window().WindowHandle());
         });
@@ -70,30 +69,29 @@ class PlacementObject final : public DispatchFromTypeInfo<_CPlacementWindow>, pu
             throw Failure(Codes::Unexpected, "The window whose placement was asked for is closed");
         return *m_Window;
     }
-    HRESULT Get(LONG* result, int32_t (PlacementWindow::*getter)()) {
-        return Barrier(IID__CPlacementWindow, [&] {
+    HRESULT Get(const char* member, LONG* result, int32_t (PlacementWindow::*getter)()) {
+        return Entry(IID__CPlacementWindow, EntryTrace(member), result, [&] {
             RequireOut(result, "the value");
             *result = (Window().*getter)();
         });
     }
-    HRESULT Set(LONG value, void (PlacementWindow::*setter)(int32_t)) {
-        return Barrier(IID__CPlacementWindow, [&] { (Window().*setter)(value); });
+    HRESULT Set(LONG value, const char* member, void (PlacementWindow::*setter)(int32_t)) {
+        return Entry(IID__CPlacementWindow, EntryTrace(member, value), nullptr,
+                     [&] { (Window().*setter)(value); });
     }
 
     PlacementWindow* m_Window;
 };
 
-}  // namespace
-
-PlacementHandle::PlacementHandle(PlacementWindow& window) : m_Object(new PlacementObject(window)) {}
+PlacementHandle::PlacementHandle(PlacementWindow& window)
+    : m_Object(MakeObject<PlacementObject>(window)) {}
 
 PlacementHandle::~PlacementHandle() {
-    static_cast<PlacementObject*>(m_Object)->Detach();
-    m_Object->Release();
+    m_Object->Detach();
 }
 
 Variant PlacementHandle::AsArgument() const {
-    return ObjectVariant(m_Object);
+    return ObjectVariant(static_cast<_CPlacementWindow*>(m_Object.Get()));
 }
 
 }  // namespace vq::win32

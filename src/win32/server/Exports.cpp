@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "win32/host/Adapters.h"
+#include "vqTransmitters32.h"
 #include "win32/com/Automation.h"
 #include "win32/com/ClassFactory.h"
+#include "win32/host/Adapters.h"
 #include "win32/server/Module.h"
 #include "win32/server/TxmsObject.h"
-#include "vqTransmitters32.h"
 
 namespace vq::win32 {
 
@@ -28,13 +28,12 @@ std::wstring GuidText(REFGUID guid) {
 
 LONG SetValue(HKEY root, const std::wstring& path, const wchar_t* name, const std::wstring& value) {
     HKEY key = nullptr;
-    LONG status =
+    const LONG status =
         RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
     if (status != ERROR_SUCCESS) return status;
-    status = RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
-    return status;
+    const ScopeExit close([key]() noexcept { RegCloseKey(key); });
+    return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
 HRESULT WriteKeys() {
@@ -94,13 +93,11 @@ extern "C" HRESULT WINAPI DllRegisterServer() {
         DeleteKeys();
         return SELFREG_E_CLASS;
     }
-    ITypeLib* library = nullptr;
+    ComPtr<ITypeLib> library;
     const std::wstring path = ModulePath();
-    hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
-    if (SUCCEEDED(hr)) {
-        hr = RegisterTypeLib(library, const_cast<OLECHAR*>(path.c_str()), nullptr);
-        library->Release();
-    }
+    hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.Put());
+    if (SUCCEEDED(hr))
+        hr = RegisterTypeLib(library.Get(), const_cast<OLECHAR*>(path.c_str()), nullptr);
     return FAILED(hr) ? SELFREG_E_TYPELIB : S_OK;
 }
 

@@ -8,6 +8,7 @@
 #include "support/Failure.h"
 #include "support/Texts.h"
 #include "support/ThreadContext.h"
+#include "support/Trace.h"
 
 namespace vq::win32 {
 
@@ -19,8 +20,8 @@ class ResourceTexts final : public TextSource {
     std::optional<std::string> Find(int32_t id) const override {
         if (id < 0 || id > 0xFFFF) return std::nullopt;
         const wchar_t* text = nullptr;
-        const int length =
-            LoadStringW(ModuleInstance(), static_cast<UINT>(id), reinterpret_cast<LPWSTR>(&text), 0);
+        const int length = LoadStringW(ModuleInstance(), static_cast<UINT>(id),
+                                       reinterpret_cast<LPWSTR>(&text), 0);
         if (length <= 0 || text == nullptr) return std::nullopt;
         return Narrow(text, static_cast<std::size_t>(length));
     }
@@ -76,6 +77,21 @@ std::optional<ModuleInfo> ReadVersionResource() {
     return info;
 }
 
+// A trace line goes to the debugger (DebugView, an IDE, Wine's warn+seh channel) and to the
+// host's standard error when it has one (a console host, a test run).
+void WriteTraceLine(const std::string& line) {
+    const std::wstring text = Widen(line + "\n");
+    OutputDebugStringW(text.c_str());
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    if (error == nullptr || error == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    if (GetFileType(error) == FILE_TYPE_CHAR &&
+        WriteConsoleW(error, text.data(), static_cast<DWORD>(text.size()), &written, nullptr))
+        return;
+    const std::string bytes = line + "\n";
+    WriteFile(error, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
 }  // namespace
 
 void PrepareModule() {
@@ -83,6 +99,7 @@ void PrepareModule() {
     std::call_once(once, [] {
         if (std::optional<ModuleInfo> info = ReadVersionResource()) SetModule(std::move(*info));
         SetTextSource(std::make_shared<ResourceTexts>());
+        SetTraceSink(&WriteTraceLine);
     });
 }
 

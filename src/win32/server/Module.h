@@ -7,8 +7,9 @@
 
 namespace vq::win32 {
 
-/// Sets the core's module data from the version resource and its text source to the string
-/// resources. Idempotent; called before the first object is made.
+/// Sets the core's module data from the version resource, its text source to the string
+/// resources and the trace sink to OutputDebugStringW (and standard error when the host has
+/// one). Idempotent; called before the first object is made.
 void PrepareModule();
 
 }  // namespace vq::win32

@@ -1,8 +1,9 @@
 // The Servers collection object: the live device-server list of one CTxms.
-#include "win32/host/Adapters.h"
-#include "win32/com/Enumerator.h"
-#include "win32/server/TxmsObject.h"
 #include "support/Failure.h"
+#include "win32/com/Enumerator.h"
+#include "win32/host/Adapters.h"
+#include "win32/host/Entry.h"
+#include "win32/server/TxmsObject.h"
 
 namespace vq::win32 {
 
@@ -39,7 +40,7 @@ class ServersObject final : public DispatchFromTypeInfo<_CServers>,
     }
 
     HRESULT STDMETHODCALLTYPE Add(IDispatch* Item, VARIANT Key) override {
-        return Barrier(IID__CServers, [&] {
+        return Entry(IID__CServers, EntryTrace("Servers.Add", Item, Key), nullptr, [&] {
             const DeviceServerRef server = WrapServer(ComPtr<IDispatch>(Item));
             if (!server)
                 throw Failure(Codes::ObjectRequired,
@@ -52,20 +53,20 @@ class ServersObject final : public DispatchFromTypeInfo<_CServers>,
         });
     }
     HRESULT STDMETHODCALLTYPE get_Count(LONG* Result) override {
-        return Barrier(IID__CServers, [&] {
+        return Entry(IID__CServers, EntryTrace("Servers.Count"), Result, [&] {
             RequireOut(Result, "the count");
             *Result = List().Count();
         });
     }
     HRESULT STDMETHODCALLTYPE Item(VARIANT Index, IDispatch** Result) override {
-        return Barrier(IID__CServers, [&] {
+        return Entry(IID__CServers, EntryTrace("Servers.Item", Index), Result, [&] {
             RequireOut(Result, "the server");
             *Result = nullptr;
             *Result = DispatchOf(Find(ToValue(Index))).Detach();
         });
     }
     HRESULT STDMETHODCALLTYPE Remove(VARIANT Index) override {
-        return Barrier(IID__CServers, [&] {
+        return Entry(IID__CServers, EntryTrace("Servers.Remove", Index), nullptr, [&] {
             const Value index = ToValue(Index);
             if (index.IsText())
                 List().Remove(index.Text());
@@ -74,13 +75,13 @@ class ServersObject final : public DispatchFromTypeInfo<_CServers>,
         });
     }
     HRESULT STDMETHODCALLTYPE _NewEnum(IUnknown** Result) override {
-        return Barrier(IID__CServers, [&] {
+        return Entry(IID__CServers, EntryTrace("Servers._NewEnum"), Result, [&] {
             RequireOut(Result, "the enumerator");
             *Result = nullptr;
             VariantEnumerator::Snapshot items;
             for (const auto& entry : List())
                 items.push_back(ObjectVariant(DispatchOf(entry.Item).Get()));
-            *Result = VariantEnumerator::Create(std::move(items));
+            *Result = VariantEnumerator::Create(std::move(items), "Servers enumerator").Detach();
         });
     }
 
@@ -102,8 +103,9 @@ class ServersObject final : public DispatchFromTypeInfo<_CServers>,
 
 }  // namespace
 
-IDispatch* CreateServersObject(TxmsObject& owner) {
-    return static_cast<_CServers*>(new ServersObject(owner));
+ComPtr<IDispatch> CreateServersObject(TxmsObject& owner) {
+    const ComPtr<ServersObject> made = MakeObject<ServersObject>(owner);
+    return ComPtr<IDispatch>(static_cast<_CServers*>(made.Get()));
 }
 
 }  // namespace vq::win32

@@ -6,6 +6,7 @@
 #include "support/ThreadContext.h"
 #include "win32/com/Enumerator.h"
 #include "win32/host/Adapters.h"
+#include "win32/host/Entry.h"
 #include "win32/platform/Win32Platform.h"
 #include "win32/server/Module.h"
 #include "win32/windows/Win32WindowHost.h"
@@ -24,11 +25,6 @@ class TxmsObject::Identity final : public CollectionParent {
 };
 
 namespace {
-
-// Hands an object reference to an out-parameter.
-void Give(IDispatch** out, const ComPtr<IDispatch>& object) {
-    *out = ComPtr<IDispatch>(object).Detach();
-}
 
 // Copies a reference parameter that may be null (a vtable caller's mistake).
 template <class T>
@@ -50,9 +46,8 @@ HRESULT TxmsObject::Create(REFIID riid, void** object) {
         if (!ThisThread().Platform) ThisThread().Platform = CreateWin32Platform();
         // The windows open as real windows on the thread that uses the collection.
         windows::InstallWindowHost();
-        TxmsObject* created = new TxmsObject();
+        const ComPtr<TxmsObject> created = MakeObject<TxmsObject>();
         const HRESULT hr = created->QueryInterface(riid, object);
-        created->Release();
         if (FAILED(hr)) throw Failure(hr, "CTxms does not offer the requested interface");
     });
 }
@@ -60,7 +55,7 @@ HRESULT TxmsObject::Create(REFIID riid, void** object) {
 TxmsObject::TxmsObject()
     : m_Txms(std::make_unique<Txms>()),
       m_Identity(std::make_shared<Identity>(*this)),
-      m_Events(*this, DIID___CTxms) {
+      m_Events(*this, DIID___CTxms, "CTxms") {
     m_Txms->SetIdentity(m_Identity);
     // A window keeps the collection through a reference on this object.
     m_Txms->SetKeeper([this] {
@@ -144,25 +139,19 @@ void TxmsObject::CountOwned() {
 
 // While the list changes, transmitters leaving it give back their references one by one and
 // m_Owned is not yet up to date; the caller holds a reference of its own, so no teardown is due.
-class TxmsObject::ListChange {
-  public:
-    ListChange(TxmsObject& self, bool recount) : m_Self(self), m_Recount(recount) {
-        ++m_Self.m_Busy;
-    }
-    ListChange(const ListChange&) = delete;
-    ListChange& operator=(const ListChange&) = delete;
-    ~ListChange() {
-        if (m_Recount) m_Self.CountOwned();
-        --m_Self.m_Busy;
-    }
-
-  private:
-    TxmsObject& m_Self;
-    bool m_Recount;
-};
+auto TxmsObject::ListChange(bool recount) {
+    ++m_Busy;
+    return ScopeExit([this, recount]() noexcept {
+        if (recount) CountOwned();
+        --m_Busy;
+    });
+}
 
 void TxmsObject::FireOnTxmSync(std::string& info) {
+    const std::string given = TraceOn() ? info : std::string();
     m_Events.FireText(1, info);
+    if (TraceOn())
+        TraceLine("event out: CTxms.OnTxmSync(" + TraceText(given) + ") -> " + TraceText(info));
 }
 
 // ---- _CTxms: the collection
@@ -170,120 +159,119 @@ void TxmsObject::FireOnTxmSync(std::string& info) {
 HRESULT TxmsObject::Add(VARIANT* IndexKey, LONG* TxmType, SHORT* Address, SHORT* ComPort,
                         BSTR* ComSettings, LONG* Protocol, BSTR* Name, VARIANT_BOOL* AutoConnect,
                         VARIANT_BOOL* Silent, IDispatch** Result) {
-    return Barrier(IID__CTxms, [&] {
-        RequireOut(Result, "the new transmitter");
-        *Result = nullptr;
-        const ListChange change(*this, false);  // counted below, when the transmitter is in
-        const TransmitterRef txm = Core().Add(
-            ToValue(In(IndexKey, "IndexKey")), In(TxmType, "TxmType"), In(Address, "Address"),
-            In(ComPort, "ComPort"), FromBstr(In(ComSettings, "ComSettings")),
-            In(Protocol, "Protocol"), FromBstr(In(Name, "Name")),
-            VbBool(In(AutoConnect, "AutoConnect")), Silent ? VbBool(*Silent) : VbFalse);
-        if (!txm) return;
-        m_Owned += ParentGrant(txm);
-        Give(Result, DispatchOf(txm));
-    });
+    return Entry(
+        IID__CTxms,
+        EntryTrace("CTxms.Add", IndexKey, TxmType, Address, ComPort, ComSettings, Protocol, Name,
+                   AutoConnect, Silent),
+        Result, [&] {
+            RequireOut(Result, "the new transmitter");
+            *Result = nullptr;
+            const auto change = ListChange(false);  // counted below, when the transmitter is in
+            const TransmitterRef txm = Core().Add(
+                ToValue(In(IndexKey, "IndexKey")), In(TxmType, "TxmType"), In(Address, "Address"),
+                In(ComPort, "ComPort"), FromBstr(In(ComSettings, "ComSettings")),
+                In(Protocol, "Protocol"), FromBstr(In(Name, "Name")),
+                VbBool(In(AutoConnect, "AutoConnect")), Silent ? VbBool(*Silent) : VbFalse);
+            if (!txm) return;
+            m_Owned += ParentGrant(txm);
+            DispatchOf(txm).CopyTo(Result);
+        });
 }
 
 HRESULT TxmsObject::ActiveTxm(IDispatch** Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.ActiveTxm"), Result, [&] {
         RequireOut(Result, "the active transmitter");
         *Result = nullptr;
-        Give(Result, DispatchOf(Core().ActiveTxm()));
+        DispatchOf(Core().ActiveTxm()).CopyTo(Result);
     });
 }
 
 HRESULT TxmsObject::put_ActiveTxmIndex(SHORT vData) {
-    return Barrier(IID__CTxms, [&] { Core().SetActiveTxmIndex(vData); });
+    return Entry(IID__CTxms, EntryTrace("CTxms.ActiveTxmIndex =", vData), nullptr,
+                 [&] { Core().SetActiveTxmIndex(vData); });
 }
 
 HRESULT TxmsObject::get_ActiveTxmIndex(SHORT* Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.ActiveTxmIndex"), Result, [&] {
         RequireOut(Result, "the active position");
         *Result = Core().ActiveTxmIndex();
     });
 }
 
 HRESULT TxmsObject::get_Item(VARIANT* vntIndexKey, IDispatch** Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.Item", vntIndexKey), Result, [&] {
         RequireOut(Result, "the transmitter");
         *Result = nullptr;
         const Value key = vntIndexKey ? ToValue(*vntIndexKey) : Value::Missing();
-        Give(Result, DispatchOf(Core().Item(key)));
+        DispatchOf(Core().Item(key)).CopyTo(Result);
     });
 }
 
 HRESULT TxmsObject::get_Count(LONG* Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.Count"), Result, [&] {
         RequireOut(Result, "the count");
         *Result = Core().Count();
     });
 }
 
 HRESULT TxmsObject::Remove(VARIANT* vntIndexKey) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.Remove", vntIndexKey), nullptr, [&] {
         const Value key = ToValue(In(vntIndexKey, "vntIndexKey"));
-        const ListChange change(*this, true);
+        const auto change = ListChange(true);
         Core().Remove(key);
     });
 }
 
 HRESULT TxmsObject::get_NewEnum(IUnknown** Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.NewEnum"), Result, [&] {
         RequireOut(Result, "the enumerator");
         *Result = nullptr;
         VariantEnumerator::Snapshot items;
         for (const auto& entry : Core().List())
             items.push_back(ObjectVariant(DispatchOf(entry.Item).Get()));
-        *Result = VariantEnumerator::Create(std::move(items));
+        *Result = VariantEnumerator::Create(std::move(items), "CTxms enumerator").Detach();
     });
 }
 
 // ---- _CTxms: start-up and properties
 
 HRESULT TxmsObject::Initialize(BSTR Path, IDispatch* Host, IDispatch** ComHistory, SHORT* Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.Initialize", Path, Host, ComHistory), Result, [&] {
         RequireOut(Result, "the result");
         PassThroughRef history =
             ComHistory && *ComHistory ? ToPassThrough(*ObjectVariant(*ComHistory)) : nullptr;
         const PassThroughRef given = history;
         // Whatever the servers left in the port history goes back to the caller, also when a
         // later family fails.
-        struct HandBack {
-            IDispatch** Slot;
-            const PassThroughRef& Given;
-            PassThroughRef& Now;
-            ~HandBack() {
-                if (Slot == nullptr || Now == Given) return;
-                try {
-                    ComPtr<IDispatch> object = ToDispatch(Now, "the port history");
-                    if (*Slot) (*Slot)->Release();
-                    *Slot = object.Detach();
-                } catch (...) {
-                }
+        const ScopeExit handBack([&]() noexcept {
+            if (ComHistory == nullptr || history == given) return;
+            try {
+                AssignInOut(ComHistory, ToDispatch(history, "the port history"));
+            } catch (...) {
             }
-        } handBack{ComHistory, given, history};
+        });
         *Result = Core().Initialize(FromBstr(Path), WrapHost(ComPtr<IDispatch>(Host)), history);
     });
 }
 
 HRESULT TxmsObject::get_Servers(IDispatch** Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.Servers"), Result, [&] {
         RequireOut(Result, "the servers");
         *Result = nullptr;
         Core();
         // The same object while the host holds it, so that Servers Is Servers.
-        if (m_ServersObject) {
-            m_ServersObject->AddRef();
-            *Result = m_ServersObject;
+        if (m_ServersObject == nullptr) {
+            ComPtr<IDispatch> created = CreateServersObject(*this);
+            m_ServersObject = created.Get();
+            *Result = created.Detach();
             return;
         }
-        *Result = m_ServersObject = CreateServersObject(*this);
+        ComPtr<IDispatch>(m_ServersObject).CopyTo(Result);
     });
 }
 
 HRESULT TxmsObject::ComponentVersion(BSTR* Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.ComponentVersion"), Result, [&] {
         RequireOut(Result, "the version");
         *Result = nullptr;
         *Result = ToBstr(Core().ComponentVersion());
@@ -291,25 +279,25 @@ HRESULT TxmsObject::ComponentVersion(BSTR* Result) {
 }
 
 HRESULT TxmsObject::ShowWizard(SHORT* Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.ShowWizard"), Result, [&] {
         RequireOut(Result, "the result");
-        const ListChange change(*this, true);
+        const auto change = ListChange(true);
         *Result = Core().ShowWizard();
     });
 }
 
 HRESULT TxmsObject::Edit(IDispatch** Txm, VARIANT_BOOL* Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.Edit", Txm), Result, [&] {
         RequireOut(Result, "the result");
         const TransmitterRef txm = WrapTransmitter(ComPtr<IDispatch>(In(Txm, "Txm")));
         if (!txm) throw Failure(Codes::ObjectRequired, "Object required: Edit needs a transmitter");
-        const ListChange change(*this, true);
+        const auto change = ListChange(true);
         *Result = Core().Edit(txm).Value;
     });
 }
 
 HRESULT TxmsObject::Save(BSTR FileName, BSTR Section, VARIANT IndexKey, VARIANT_BOOL* Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.Save", FileName, Section, IndexKey), Result, [&] {
         RequireOut(Result, "the result");
         *Result = Core().Save(FromBstr(FileName), FromBstr(Section), ToValue(IndexKey)).Value;
     });
@@ -317,16 +305,17 @@ HRESULT TxmsObject::Save(BSTR FileName, BSTR Section, VARIANT IndexKey, VARIANT_
 
 HRESULT TxmsObject::Load(BSTR FileName, BSTR Section, VARIANT IndexKey, VARIANT_BOOL AutoConnect,
                          SHORT* Result) {
-    return Barrier(IID__CTxms, [&] {
-        RequireOut(Result, "the result");
-        const ListChange change(*this, true);
-        *Result = Core().Load(FromBstr(FileName), FromBstr(Section), ToValue(IndexKey),
-                              VbBool(AutoConnect));
-    });
+    return Entry(IID__CTxms, EntryTrace("CTxms.Load", FileName, Section, IndexKey, AutoConnect),
+                 Result, [&] {
+                     RequireOut(Result, "the result");
+                     const auto change = ListChange(true);
+                     *Result = Core().Load(FromBstr(FileName), FromBstr(Section), ToValue(IndexKey),
+                                           VbBool(AutoConnect));
+                 });
 }
 
 HRESULT TxmsObject::GetNextTxmName(BSTR* Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.GetNextTxmName"), Result, [&] {
         RequireOut(Result, "the name");
         *Result = nullptr;
         *Result = ToBstr(Core().GetNextTxmName());
@@ -334,7 +323,7 @@ HRESULT TxmsObject::GetNextTxmName(BSTR* Result) {
 }
 
 HRESULT TxmsObject::get_IniFilePath(BSTR* Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.IniFilePath"), Result, [&] {
         RequireOut(Result, "the path");
         *Result = nullptr;
         *Result = ToBstr(Core().IniFilePath());
@@ -342,34 +331,37 @@ HRESULT TxmsObject::get_IniFilePath(BSTR* Result) {
 }
 
 HRESULT TxmsObject::put_IniFilePath(BSTR NewIniFilePath) {
-    return Barrier(IID__CTxms, [&] { Core().SetIniFilePath(FromBstr(NewIniFilePath)); });
+    return Entry(IID__CTxms, EntryTrace("CTxms.IniFilePath =", NewIniFilePath), nullptr,
+                 [&] { Core().SetIniFilePath(FromBstr(NewIniFilePath)); });
 }
 
 HRESULT TxmsObject::get_OffLine(VARIANT_BOOL* Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.OffLine"), Result, [&] {
         RequireOut(Result, "the value");
         *Result = Core().OffLine().Value;
     });
 }
 
 HRESULT TxmsObject::put_OffLine(VARIANT_BOOL NewOffLine) {
-    return Barrier(IID__CTxms, [&] { Core().SetOffLine(VbBool(NewOffLine)); });
+    return Entry(IID__CTxms, EntryTrace("CTxms.OffLine =", NewOffLine), nullptr,
+                 [&] { Core().SetOffLine(VbBool(NewOffLine)); });
 }
 
 HRESULT TxmsObject::get_Historian(LONG* Result) {
-    return Barrier(IID__CTxms, [&] {
+    return Entry(IID__CTxms, EntryTrace("CTxms.Historian"), Result, [&] {
         RequireOut(Result, "the value");
         *Result = Core().Historian();
     });
 }
 
 HRESULT TxmsObject::put_Historian(LONG NewHistorian) {
-    return Barrier(IID__CTxms, [&] { Core().SetHistorian(NewHistorian); });
+    return Entry(IID__CTxms, EntryTrace("CTxms.Historian =", NewHistorian), nullptr,
+                 [&] { Core().SetHistorian(NewHistorian); });
 }
 
 HRESULT TxmsObject::Clear() {
-    return Barrier(IID__CTxms, [&] {
-        const ListChange change(*this, true);
+    return Entry(IID__CTxms, EntryTrace("CTxms.Clear"), nullptr, [&] {
+        const auto change = ListChange(true);
         Core().Clear();
     });
 }
@@ -382,7 +374,7 @@ HRESULT TxmsObject::EnumConnectionPoints(IEnumConnectionPoints** points) {
     return Barrier(IID_IConnectionPointContainer, [&] {
         ConnectionPointEnumerator::Snapshot snapshot;
         snapshot.emplace_back(&m_Events);
-        *points = ConnectionPointEnumerator::Create(std::move(snapshot));
+        *points = ConnectionPointEnumerator::Create(std::move(snapshot)).Detach();
     });
 }
 
@@ -390,19 +382,14 @@ HRESULT TxmsObject::FindConnectionPoint(REFIID riid, IConnectionPoint** point) {
     if (point == nullptr) return E_POINTER;
     *point = nullptr;
     if (!IsEqualIID(riid, DIID___CTxms)) return CONNECT_E_NOCONNECTION;
-    *point = &m_Events;
-    m_Events.AddRef();
+    ComPtr<IConnectionPoint>(&m_Events).CopyTo(point);
     return S_OK;
 }
 
 HRESULT TxmsObject::GetClassInfo(ITypeInfo** info) {
     if (info == nullptr) return E_POINTER;
     *info = nullptr;
-    return Barrier(IID_IProvideClassInfo, [&] {
-        ITypeInfo* found = OwnTypeInfo(CLSID_CTxms);
-        found->AddRef();
-        *info = found;
-    });
+    return Barrier(IID_IProvideClassInfo, [&] { OwnTypeInfo(CLSID_CTxms).CopyTo(info); });
 }
 
 HRESULT TxmsObject::GetGUID(DWORD kind, GUID* guid) {

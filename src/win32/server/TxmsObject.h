@@ -20,11 +20,11 @@
 
 #include <memory>
 
-#include "win32/com/Automation.h"
-#include "win32/com/ConnectionPoint.h"
 #include "collection/Txms.h"
 #include "support/Signal.h"
 #include "vqTransmitters32.h"
+#include "win32/com/Automation.h"
+#include "win32/com/ConnectionPoint.h"
 
 namespace vq::win32 {
 
@@ -88,10 +88,13 @@ class TxmsObject final : public DispatchFromTypeInfo<_CTxms>,
 
   private:
     class Identity;
-    class ListChange;
+    template <class T, class... Args>
+    friend ComPtr<T> MakeObject(Args&&... args);
     TxmsObject();
     ~TxmsObject() override;
 
+    /// Marks a change of the list until the returned guard ends; recount: recompute m_Owned.
+    auto ListChange(bool recount);
     void FireOnTxmSync(std::string& info);
     /// Releases the core collection; the reference count afterwards.
     ULONG TearDown();
@@ -104,11 +107,12 @@ class TxmsObject final : public DispatchFromTypeInfo<_CTxms>,
     ConnectionPoint m_Events;
     Connection m_SyncRelay;
     long m_Owned = 0;
-    IDispatch* m_ServersObject = nullptr;  // not owned: it holds this object
-    int m_Busy = 0;                        // > 0 while the list changes or the object is torn down
+    IDispatch* m_ServersObject =
+        nullptr;     // not owned: it holds this object, and tells it when it dies
+    int m_Busy = 0;  // > 0 while the list changes or the object is torn down
 };
 
-/// The Servers collection object of a CTxms (ServersObject.cpp); one reference for the caller.
-IDispatch* CreateServersObject(TxmsObject& owner);
+/// A new Servers collection object of a CTxms (ServersObject.cpp).
+ComPtr<IDispatch> CreateServersObject(TxmsObject& owner);
 
 }  // namespace vq::win32

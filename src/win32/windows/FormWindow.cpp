@@ -6,7 +6,7 @@
 #include "ui/Controls.h"
 #include "win32/com/Com.h"
 #include "win32/windows/BinderRegistry.h"
-#include "win32/windows/ScopeExit.h"
+#include "win32/windows/Nested.h"
 
 namespace vq::win32::windows {
 

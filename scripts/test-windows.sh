@@ -78,8 +78,19 @@ if [ "${1:-}" = --under-display ]; then
         exit 1
     fi
     cd "$build32/bin"
+    # The output goes to a log, shown whole when a test fails; a hung test ends the run.
+    log="$build32/i686-tests.log"
+    status=0
     VQ_WINEPREFIX="$prefix32" VQ_OTHER_BUILD_DLL="Z:$build64/bin/vqTransmitters32.dll" \
-        "$build32/wine-run.sh" ./vq_tests_wine.exe --gtest_filter="$i686_filter" --gtest_brief=1
+        timeout 900 "$build32/wine-run.sh" ./vq_tests_wine.exe --gtest_filter="$i686_filter" \
+        >"$log" 2>&1 || status=$?
+    if [ "$status" -ne 0 ]; then
+        cat "$log"
+        [ "$status" -eq 124 ] && echo "The i686 tests did not end within 900 s" >&2
+        echo "The i686 tests failed (exit status $status; log: $log)" >&2
+        exit 1
+    fi
+    grep -E '^\[(==========|  PASSED  |  SKIPPED )\]' "$log"
     stage_time "i686 tests"
     exit 0
 fi

@@ -85,21 +85,10 @@ constexpr CLSID kPellixServer = {
 // code.
 DWORD RunUnloadableChild(const std::wstring& dll) {
     SetEnvironmentVariableW(L"VQ_UNLOADABLE_DLL", dll.c_str());
-    std::wstring command = L"\"" + ProgramFolder() +
-                           L"vq_tests_wine.exe\" --gtest_also_run_disabled_tests "
-                           L"--gtest_filter=RegistrationView.DISABLED_InitializeWithUnloadable";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0,
-                                        nullptr, nullptr, &startup, &process);
+    const DWORD code = RunChildProgram(
+        L"--gtest_also_run_disabled_tests "
+        L"--gtest_filter=RegistrationView.DISABLED_InitializeWithUnloadable");
     SetEnvironmentVariableW(L"VQ_UNLOADABLE_DLL", nullptr);
-    if (!started) return static_cast<DWORD>(-1);
-    WaitForSingleObject(process.hProcess, 120000);
-    DWORD code = static_cast<DWORD>(-1);
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
     return code;
 }
 

@@ -50,8 +50,10 @@ struct Session {
     std::string InFolder(const std::string& name) {
         return GetText(World.Get(), L"Folder") + "\\" + name;
     }
+    /// The name of the transmitter at a position; "(none)" when there is none.
     std::string Name(long position) {
-        return GetText(GetObject(Txms.Get(), L"Item", {In(I4(position))}).Get(), L"Name");
+        const ComPtr<IDispatch> item = GetObject(Txms.Get(), L"Item", {In(I4(position))});
+        return item ? GetText(item.Get(), L"Name") : "(none)";
     }
 };
 
@@ -64,7 +66,8 @@ TEST(ListWindow, ShowsEveryTransmitterAddsThroughTheDialogAndOkReturnsTheClicked
     s.Txm("Boiler", 3);
     s.Txm("Pump", 4);
     std::vector<std::wstring> headers, rowBefore, tools;
-    int selectedAtStart = 0, selectedAfterAdd = 0;
+    int selectedAtStart = 0, selectedAfterAdd = 0, widest = 0, barWidth = 0;
+    bool barInside = false;
     std::wstring tip;
     UserThread user([&](WindowUser& u) {
         u.WaitForWindow(kWizard);
@@ -75,6 +78,15 @@ TEST(ListWindow, ShowsEveryTransmitterAddsThroughTheDialogAndOkReturnsTheClicked
             rowBefore.push_back(WindowUser::Cell(list, 2, column));
         }
         tools = WindowUser::ToolCaptions(bar);
+        // Every button shows whole: the toolbar is as wide as its widest button and lies
+        // inside the window's client area.
+        RECT barPlace{}, client{};
+        GetWindowRect(bar, &barPlace);
+        GetClientRect(u.Window(), &client);
+        MapWindowPoints(u.Window(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+        widest = WindowUser::WidestTool(bar);
+        barWidth = barPlace.right - barPlace.left;
+        barInside = barPlace.right <= client.right && barPlace.bottom <= client.bottom;
         tip = WindowUser::ToolTip(bar, L"Save configuration...");
         selectedAtStart = WindowUser::SelectedRow(list);
         u.ClickTool(bar, L"&Add new transmitter");
@@ -101,6 +113,9 @@ TEST(ListWindow, ShowsEveryTransmitterAddsThroughTheDialogAndOkReturnsTheClicked
                                          L"OK", L"&Close"}),
               tools);
     EXPECT_EQ(L"Saves the active document.", tip);
+    EXPECT_GT(widest, 60) << "buttons with their captions";
+    EXPECT_GE(barWidth, widest);
+    EXPECT_TRUE(barInside);
     EXPECT_EQ(2, selectedAtStart) << "the active transmitter's row";
     EXPECT_EQ(3, selectedAfterAdd);
     EXPECT_EQ(2, chosen);
@@ -154,12 +169,15 @@ TEST(ListWindow, SavesAConfigurationAsksBeforeOverwritingAndRestoresIt) {
     DeleteFileW(vq::win32::Widen(file).c_str());
     ASSERT_EQ(S_OK, PutByName(s.World.Get(), L"ChooserAnswer", In(Str(file))).Hr);
     int rowsAfterRemove = -1, rowsAfterRestore = -1;
+    std::vector<std::wstring> types;
     UserThread user([&](WindowUser& u) {
         u.WaitForWindow(kWizard);
         HWND list = u.FirstOfClass(L"SysListView32");
         HWND bar = u.FirstOfClass(L"ToolbarWindow32");
         u.ClickTool(bar, L"Save configuration...");
-        u.SaveAs(u.WaitForDialog(kSaveTitle), vq::win32::Widen(file));
+        HWND save = u.WaitForDialog(kSaveTitle);
+        types = WindowUser::FileTypes(save);
+        u.SaveAs(save, vq::win32::Widen(file));
         u.WaitUntil([&] { return FileExists(file); }, "the configuration file");
         // Saved again to the same file: the dialog asks first.
         u.WaitForWindow(kWizard);
@@ -178,6 +196,8 @@ TEST(ListWindow, SavesAConfigurationAsksBeforeOverwritingAndRestoresIt) {
     });
     EXPECT_EQ(-1, s.ShowWizard());
     EXPECT_EQ("", user.Finish());
+    EXPECT_EQ((std::vector<std::wstring>{L"Txm Congfiguration files (*.txm)", L"All Files (*.*)"}),
+              types);
     EXPECT_EQ(1, rowsAfterRemove);
     EXPECT_EQ(2, rowsAfterRestore);
     EXPECT_EQ(2, GetLong(s.Txms.Get(), L"Count"));

@@ -91,11 +91,15 @@ class WindowUser {
     /// A mouse click on the toolbar button with the caption. Posted: the host's thread may
     /// stay inside the click (a dialog it opens) while the user goes on.
     void ClickTool(HWND toolbar, const std::wstring& caption);
+    /// The width in pixels of the widest button of the toolbar.
+    static int WidestTool(HWND toolbar);
     /// What the toolbar's parent answers for the tip of a button.
     static std::wstring ToolTip(HWND toolbar, const std::wstring& caption);
     /// Waits for a shown system dialog (a file dialog, a message box) of the thread with the
     /// caption and a button with the id (IDOK, IDYES, ...), ready for the user.
     HWND WaitForDialog(const std::wstring& caption, int button = IDCANCEL);
+    /// The entries of a file dialog's list of file types.
+    static std::vector<std::wstring> FileTypes(HWND dialog);
     /// Types a file name into a shown save dialog and presses its Save button.
     void SaveAs(HWND dialog, const std::wstring& path);
     /// Presses a button of a system dialog by its id (IDYES, IDCANCEL, ...).

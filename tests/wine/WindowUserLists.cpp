@@ -3,6 +3,7 @@
 // After windows.h, whose types it uses.
 #include <commctrl.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "WindowUser.h"
@@ -157,6 +158,17 @@ void WindowUser::ClickTool(HWND toolbar, const std::wstring& caption) {
     PostClick(toolbar, Centre(button));
 }
 
+int WindowUser::WidestTool(HWND toolbar) {
+    int widest = 0;
+    const auto count = static_cast<int>(Ask(toolbar, TB_BUTTONCOUNT));
+    for (int i = 0; i < count; ++i) {
+        RECT button{};
+        Ask(toolbar, TB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&button));
+        widest = std::max<int>(widest, button.right - button.left);
+    }
+    return widest;
+}
+
 std::wstring WindowUser::ToolTip(HWND toolbar, const std::wstring& caption) {
     const ToolButton tool = FindButton(toolbar, caption);
     wchar_t text[256] = {};
@@ -183,6 +195,21 @@ HWND WindowUser::WaitForDialog(const std::wstring& caption, int button) {
         },
         "a dialog \"" + vq::win32::Narrow(caption) + "\"");
     return found.Window;
+}
+
+std::vector<std::wstring> WindowUser::FileTypes(HWND dialog) {
+    constexpr int kFileTypeList = 0x470;  // cmb1
+    HWND list = GetDlgItem(dialog, kFileTypeList);
+    if (list == nullptr) throw std::runtime_error("the user cannot find the list of file types");
+    std::vector<std::wstring> types;
+    const auto count = static_cast<int>(Ask(list, CB_GETCOUNT));
+    for (int i = 0; i < count; ++i) {
+        std::wstring entry(static_cast<std::size_t>(Ask(list, CB_GETLBTEXTLEN, i)) + 1, L'\0');
+        Ask(list, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(entry.data()));
+        entry.resize(entry.size() - 1);
+        types.push_back(entry);
+    }
+    return types;
 }
 
 void WindowUser::SaveAs(HWND dialog, const std::wstring& path) {

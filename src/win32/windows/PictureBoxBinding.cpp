@@ -18,6 +18,14 @@ class PictureBoxBinding final : public ControlBinding {
     void PushState() override {}
 
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+        if (msg == WM_ERASEBKGND) {
+            // The class has no brush of its own; a flat toolbar inside shows this background.
+            RECT area{};
+            GetClientRect(Handle(), &area);
+            FillRect(reinterpret_cast<HDC>(wParam), &area, GetSysColorBrush(COLOR_BTNFACE));
+            result = 1;
+            return true;
+        }
         if (msg != WM_COMMAND && msg != WM_NOTIFY) return false;
         result = SendMessageW(Form().Handle(), msg, wParam, lParam);
         return true;

@@ -1,13 +1,15 @@
-// Toolbars: a ToolbarWindow32 of the common controls, its buttons stacked in one column when
-// the model is docked vertically, filling the box that holds it. Each tool is a text button
-// (its caption, with its access key underlined), a separator is a gap, a disabled tool is
-// greyed, and the tool's description is its tip. A click reaches the toolbar's parent as
+// Toolbars: a ToolbarWindow32 of the common controls, its buttons stacked in one column of
+// equal width when the model is docked vertically, filling the box that holds it. Each tool is a
+// text button (its caption, with its access key underlined), a separator is a gap, a disabled tool
+// is greyed, and the tool's description is its tip. A click reaches the toolbar's parent as
 // WM_COMMAND with the button's id and becomes the model's ToolClick once. The width the real
 // toolbar needs for its captions (TB_GETMAXSIZE, pixels) goes back into the model, whose
 // window then sizes the box.
 #include <windows.h>
 // After windows.h, whose types it uses.
 #include <commctrl.h>
+
+#include <algorithm>
 
 #include "support/Signal.h"
 #include "ui/Toolbar.h"
@@ -21,6 +23,8 @@ namespace {
 
 /// The command id of the first tool; tool n (1-based) has kFirstCommand + n - 1.
 constexpr int kFirstCommand = 100;
+/// Room around a button's caption: the button's edges and the space beside the text.
+constexpr int kTextPadding = 16;
 
 class ToolbarBinding final : public ControlBinding {
   public:
@@ -57,8 +61,8 @@ class ToolbarBinding final : public ControlBinding {
   private:
     Shape Describe() const override {
         return {TOOLBARCLASSNAMEW,
-                TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_TOOLTIPS | TBSTYLE_WRAPABLE | CCS_NORESIZE |
-                    CCS_NOPARENTALIGN | CCS_NODIVIDER,
+                TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NOPARENTALIGN |
+                    CCS_NODIVIDER,
                 0};
     }
 
@@ -70,6 +74,12 @@ class ToolbarBinding final : public ControlBinding {
     }
 
     void PushState() override {
+        // Docked vertically, each button ends its row (TBSTATE_WRAP, set here rather than
+        // by the toolbar's own wrapping) and separators are horizontal lines.
+        const LONG_PTR style = GetWindowLongPtrW(Handle(), GWL_STYLE);
+        const LONG_PTR docked =
+            m_Bar.DockedVertically() ? (style | CCS_VERT) : (style & ~LONG_PTR{CCS_VERT});
+        if (docked != style) SetWindowLongPtrW(Handle(), GWL_STYLE, docked);
         if (m_Shown == 0) {
             Send(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));
             Send(TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 0));  // text only
@@ -104,11 +114,10 @@ class ToolbarBinding final : public ControlBinding {
             m_Captions.push_back(caption);
             return;
         }
-        if (tool.Separator) return;
         TBBUTTONINFOW info{};
         info.cbSize = sizeof(info);
         info.dwMask = TBIF_STATE;
-        if (caption != m_Captions[static_cast<std::size_t>(position - 1)]) {
+        if (!tool.Separator && caption != m_Captions[static_cast<std::size_t>(position - 1)]) {
             info.dwMask |= TBIF_TEXT;
             info.pszText = caption.data();
             m_Captions[static_cast<std::size_t>(position - 1)] = caption;
@@ -117,8 +126,28 @@ class ToolbarBinding final : public ControlBinding {
         Send(TB_SETBUTTONINFOW, static_cast<WPARAM>(command), reinterpret_cast<LPARAM>(&info));
     }
 
+    /// The width of a button that shows the longest caption on one line.
+    int ButtonWidth() const {
+        HDC dc = GetDC(Handle());
+        const auto font = reinterpret_cast<HFONT>(Send(WM_GETFONT));
+        HGDIOBJ before =
+            SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+        int widest = 0;
+        for (const std::wstring& caption : m_Captions) {
+            RECT text{};
+            DrawTextW(dc, caption.c_str(), -1, &text, DT_CALCRECT | DT_SINGLELINE);
+            widest = std::max<int>(widest, text.right - text.left);
+        }
+        SelectObject(dc, before);
+        ReleaseDC(Handle(), dc);
+        return widest + kTextPadding;
+    }
+
     /// Lays the buttons out again and reports the width they need.
     void Measure() {
+        // Every button as wide as the longest caption needs: a column of equal buttons.
+        const int width = ButtonWidth();
+        Send(TB_SETBUTTONWIDTH, 0, MAKELPARAM(width, width));
         Send(TB_AUTOSIZE);
         SIZE needed{};
         Send(TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&needed));

@@ -24,6 +24,9 @@ namespace vq::win32::windows {
 
 namespace {
 
+/// Posted to the list view itself: the end of a burst of changes made by code.
+constexpr UINT kRedrawAgain = WM_APP + 1;
+
 class ListViewBinding final : public ControlBinding {
   public:
     ListViewBinding(FormWindow& form, ui::Control& model)
@@ -33,7 +36,9 @@ class ListViewBinding final : public ControlBinding {
         m_Events.push_back(m_List.OnItemRemoved().Connect([this](int32_t) { PushCount(); }));
         m_Events.push_back(m_List.OnCleared().Connect([this] { PushCount(); }));
         m_Events.push_back(m_List.OnItemChanged().Connect([this](int32_t row) {
-            if (Handle()) Send(LVM_REDRAWITEMS, static_cast<WPARAM>(row - 1), row - 1);
+            if (!Handle()) return;
+            Quiet();
+            Send(LVM_REDRAWITEMS, static_cast<WPARAM>(row - 1), row - 1);
         }));
         m_Events.push_back(
             m_List.OnSelectionChanged().Connect([this](int32_t) { PushSelection(); }));
@@ -101,9 +106,20 @@ class ListViewBinding final : public ControlBinding {
         }
     }
 
+    /// A fill of many rows changes the count once a row: the list view stops drawing (and
+    /// updating its scroll bars) until the thread's queue is reached again, where one redraw
+    /// shows the rows as they then are.
+    void Quiet() {
+        if (m_Quiet) return;
+        m_Quiet = true;
+        Send(WM_SETREDRAW, FALSE);
+        PostMessageW(Handle(), kRedrawAgain, 0, 0);
+    }
+
     void PushCount() {
         if (!Handle()) return;
         const auto fromCode = FromCode();
+        Quiet();
         if (static_cast<int32_t>(Send(LVM_GETITEMCOUNT)) != m_List.Count())
             Send(LVM_SETITEMCOUNT, static_cast<WPARAM>(m_List.Count()), LVSICF_NOSCROLL);
         InvalidateRect(Handle(), nullptr, FALSE);
@@ -174,6 +190,13 @@ class ListViewBinding final : public ControlBinding {
     }
 
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+        if (msg == kRedrawAgain) {
+            m_Quiet = false;
+            CallDefault(WM_SETREDRAW, TRUE, 0);
+            InvalidateRect(Handle(), nullptr, TRUE);
+            result = 0;
+            return true;
+        }
         // A press of the button starts a new click: a row it selects is clicked once.
         if (msg == WM_LBUTTONDOWN || msg == WM_KEYDOWN) m_JustSelected = 0;
         return OnHeaderNotify(msg, wParam, lParam, result);
@@ -208,6 +231,7 @@ class ListViewBinding final : public ControlBinding {
     int32_t m_ShownColumns = 0;
     int32_t m_JustSelected = 0;
     bool m_Styled = false;
+    bool m_Quiet = false;
 };
 
 }  // namespace

@@ -85,6 +85,11 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM data) {
     return TRUE;
 }
 
+BOOL CALLBACK CollectChild(HWND child, LPARAM found) {
+    reinterpret_cast<std::vector<HWND>*>(found)->push_back(child);
+    return TRUE;
+}
+
 }  // namespace
 
 // ---- List view
@@ -215,13 +220,7 @@ std::vector<std::wstring> WindowUser::FileTypes(HWND dialog) {
 void WindowUser::SaveAs(HWND dialog, const std::wstring& path) {
     // The file name box: the edit box of the file name combo box (cmb13), or edt1.
     std::vector<HWND> children;
-    EnumChildWindows(
-        dialog,
-        [](HWND child, LPARAM found) {
-            reinterpret_cast<std::vector<HWND>*>(found)->push_back(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&children));
+    EnumChildWindows(dialog, &CollectChild, reinterpret_cast<LPARAM>(&children));
     HWND name = nullptr;
     for (HWND child : children) {
         wchar_t kind[16] = {};

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the x86_64 Windows build and runs its benchmarks under Wine in a fresh prefix, inside
 # one Xvfb: a late-bound Item by key on a collection of 10 000 transmitters, the time from Edit
-# until the add/edit dialog is shown, and Auto Connect (CPU while waiting 30 s for an answer,
+# until the add/edit dialog is shown and from ShowWizard until the list window is shown (100 and
+# 1 000 transmitters), and Auto Connect (CPU while waiting 30 s for an answer,
 # delay from an answer to the next request).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

@@ -71,6 +71,11 @@ void frmTxms::WireControls() {
         [this](int16_t& cancel, int16_t mode) { Form_QueryUnload(cancel, mode); }));
     events.push_back(m_Form.OnUnload().Connect([this](int16_t& cancel) { Form_Unload(cancel); }));
     events.push_back(lvTxms.OnItemClick().Connect([this](int32_t row) { lvTxms_ItemClick(row); }));
+    // The real toolbar reports its width once it shows its captions, and again when they
+    // change language.
+    events.push_back(atbMisc.OnChanged().Connect([this] {
+        if (atbMisc.DockedVertically()) PlaceToolBarBox();
+    }));
     events.push_back(
         atbMisc.OnToolClick().Connect([this](const ui::Tool& tool) { atbMisc_ToolClick(tool); }));
 }
@@ -140,10 +145,17 @@ void frmTxms::RestoreColumnWidths() {
 
 void frmTxms::ArrangeToolBar() {
     atbMisc.SetDockedVertically(true);
+    PlaceToolBarBox();
+}
+
+void frmTxms::PlaceToolBarBox() {
     const ui::Bounds& list = lvTxms.Layout();
-    picToolBar.SetLayout({list.Left + list.Width + kToolBarGap, list.Top,
-                          atbMisc.VerticalWidth() * m_Context.Screen().TwipsPerPixelX(),
-                          list.Height});
+    const ui::Bounds box{list.Left + list.Width + kToolBarGap, list.Top,
+                         atbMisc.VerticalWidth() * m_Context.Screen().TwipsPerPixelX(),
+                         list.Height};
+    picToolBar.SetLayout(box);
+    const int32_t needed = box.Left + box.Width + kToolBarGap;
+    if (needed > m_Form.ClientWidth()) m_Form.SetClientSize(needed, m_Form.ClientHeight());
 }
 
 void frmTxms::ApplyTexts() {

@@ -180,5 +180,29 @@ TEST_F(ListWindowLoad, AWindowWithoutCollectionShowsNothingAndDoesNothing) {
     EXPECT_EQ(Setting("All"), "0");
 }
 
+TEST_F(ListWindowLoad, TheToolBoxTakesTheMeasuredToolbarWidthAndTheWindowGrowsToHoldIt) {
+    Wizard([](User& user) {
+        vq::ui::Form& form = user.Window();
+        const vq::ui::Control& box = *form.Find("picToolBar");
+        const int32_t right = 120 + 8535 + 120;  // the list's right edge and the gap
+        EXPECT_EQ(box.Layout().Left, right);
+        EXPECT_EQ(box.Layout().Width, vq::ui::Toolbar::kEstimatedVerticalWidth * 15);
+        EXPECT_EQ(form.ClientWidth(), 9480) << "the estimate fits the window as it was made";
+
+        // A real toolbar measures 150 pixels once it shows its captions.
+        Tools(user).SetMeasuredVerticalWidth(150);
+        EXPECT_EQ(box.Layout().Left, right);
+        EXPECT_EQ(box.Layout().Width, 150 * 15);
+        EXPECT_EQ(box.Layout().Height, 3735);
+        EXPECT_EQ(form.ClientWidth(), right + 150 * 15 + 120);
+
+        // A narrower one keeps the window as wide as it became.
+        Tools(user).SetMeasuredVerticalWidth(100);
+        EXPECT_EQ(box.Layout().Width, 100 * 15);
+        EXPECT_EQ(form.ClientWidth(), right + 150 * 15 + 120);
+        Tool(user, "ID_Ok");
+    });
+}
+
 }  // namespace
 }  // namespace listtest

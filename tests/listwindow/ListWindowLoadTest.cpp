@@ -109,6 +109,17 @@ TEST_F(ListWindowLoad, StoredWidthsSetTheFirstFourColumnsOnly) {
     Store("Width", "1|2|3|4|wide|");  // beyond the fourth entry nothing is converted
     Wizard([](User& user) { Tool(user, "ID_Ok"); });
     EXPECT_EQ(Setting("Width"), "1|2|3|4|2540|");
+
+    Store("Width", "");  // no entry at all: every column keeps its width
+    Wizard([](User& user) { Tool(user, "ID_Ok"); });
+    EXPECT_EQ(Setting("Width"), "1440|1440|1440|1440|2540|");
+
+    Store("Width", "1000.5|1001.5|-0.5|7");  // rounded half to even; a last entry without "|"
+    Wizard([](User& user) {
+        EXPECT_EQ(Columns(user),
+                  (Strings{"Name 1000", "Address 1002", "Version 0", "Type 7", "State 2540"}));
+        Tool(user, "ID_Ok");
+    });
 }
 
 TEST_F(ListWindowLoad, AStoredSettingTheServiceCannotConvertFailsTheOpeningAndNamesIt) {

@@ -129,7 +129,8 @@ int16_t frmTxms::StoredInteger(const std::string& key, const std::string& text) 
         return m_Context.Service().ToInteger(Value(text));
     } catch (const Failure& failure) {
         throw Failure(failure.Code(), "The setting \"" + key + "\" of section \"" + kSection +
-                                          "\" holds \"" + text + "\": " + failure.Description());
+                                          "\" holds " + Quoted(text) + ": " +
+                                          failure.Description());
     }
 }
 

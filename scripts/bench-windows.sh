@@ -12,7 +12,7 @@ if [ "${VQ_BENCH_UNDER_XVFB:-0}" = 1 ]; then  # the second half, inside Xvfb
     cd "$build64/bin"
     echo "== bench (Wine, x86_64 DLL): late-bound Item by key on 10 000 transmitters"
     "$build64/wine-run.sh" ./vq_bench_item.exe
-    echo "== bench (Wine, x86_64 DLL): from Edit until the add/edit dialog is shown"
+    echo "== bench (Wine, x86_64 DLL): from Edit until the add/edit dialog is shown, from ShowWizard until the list window is"
     "$build64/wine-run.sh" ./vq_bench_dialog.exe
     echo "== bench (Wine, x86_64 DLL): Auto Connect with the simulated Quennet"
     "$build64/wine-run.sh" ./vq_bench_quennet.exe

@@ -85,7 +85,7 @@ int main(int argc, char** argv) try {
     std::cout << "Instruments on the simulated bus: COM1 address 5 at 4800,n,8,1 (FT-101), "
                  "COM3 address 2 at 1200,n,8,1 (PT-7)\n";
 
-    auto txms = std::make_unique<vq::Txms>();
+    auto txms = std::make_shared<vq::Txms>();  // shared: the windows keep a counted reference
     vq::Connection sync = txms->OnTxmSync().Connect(
         [](std::string& info) { std::cout << "  OnTxmSync(\"" << info << "\")\n"; });
     std::cout << "\nComponentVersion: " << txms->ComponentVersion() << "\n";
@@ -137,7 +137,7 @@ int main(int argc, char** argv) try {
 
     world->RegistryCalls.clear();
     world->RegistryEvents.clear();
-    txms = std::make_unique<vq::Txms>();
+    txms = std::make_shared<vq::Txms>();
     txms->Initialize(folder.string(), host, history);
     world->RegistryCalls.clear();
     const int16_t connected =

@@ -2,18 +2,16 @@
 // TXM1, TXM2, ... of a section. Load either appends transmitters or fails with a Failure that
 // names the entry; what it appended must survive Save and a second Load unchanged.
 //
-// The settings live in memory here (the simulated service's files have their own fuzz
-// target), so that a run reaches millions of inputs.
+// The settings live in memory here (MemoryService.h).
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
-#include <tuple>
 #include <utility>
 
 #include "FuzzCheck.h"
+#include "MemoryService.h"
 #include "collection/Txms.h"
 #include "sim/Sim.h"
 #include "support/Failure.h"
@@ -30,40 +28,10 @@ std::string Settings(const vq::TransmitterRef& txm) {
            txm->ComSettings() + "|" + std::to_string(txm->Protocol());
 }
 
-// The simulated shared service with its settings kept in a map instead of files.
-class MemoryService final : public sim::Service {
-  public:
-    using sim::Service::Service;
-    std::string ReadSetting(const std::string& file, const std::string& section,
-                            const std::string& key, const std::string& defaultValue) override {
-        const auto found = Settings.find({file, section, key});
-        return found == Settings.end() ? defaultValue : found->second;
-    }
-    vq::VbBool WriteSetting(const std::string& file, const std::string& section,
-                            const std::string& key, const std::string& value) override {
-        Settings[{file, section, key}] = value;
-        return vq::VbTrue;
-    }
-    void ClearSection(const std::string& file, const std::string& section) override {
-        std::erase_if(Settings, [&](const auto& entry) {
-            return std::get<0>(entry.first) == file && std::get<1>(entry.first) == section;
-        });
-    }
-    std::map<std::tuple<std::string, std::string, std::string>, std::string> Settings;
-};
-
-class MemoryFactory final : public sim::Factory {
-  public:
-    explicit MemoryFactory(const std::shared_ptr<sim::World>& world)
-        : sim::Factory(world), m_Service(std::make_shared<MemoryService>(*world)) {}
-    std::shared_ptr<vq::SharedService> Service() override { return m_Service; }
-    std::shared_ptr<MemoryService> m_Service;
-};
-
 struct Session {
     sim::ScratchFolder folder{"vq-fuzz-txm"};
     std::shared_ptr<sim::World> world = std::make_shared<sim::World>(folder.Path());
-    std::shared_ptr<MemoryFactory> factory = std::make_shared<MemoryFactory>(world);
+    std::shared_ptr<vqfuzz::MemoryFactory> factory = std::make_shared<vqfuzz::MemoryFactory>(world);
     vq::ScopedProduct product{factory};
     std::shared_ptr<sim::HostObject> host = std::make_shared<sim::HostObject>();
     vq::PassThroughRef history;
@@ -78,13 +46,15 @@ struct Session {
     }
 
     void WriteSection(const std::vector<std::string>& values) {
-        factory->m_Service->Settings.clear();
         for (std::size_t i = 0; i < values.size(); ++i)
-            factory->m_Service->WriteSetting(file, "TxmConfiguration",
-                                             "TXM" + std::to_string(i + 1), values[i]);
+            factory->Memory().WriteSetting(file, "TxmConfiguration", "TXM" + std::to_string(i + 1),
+                                           values[i]);
     }
 
+    /// Back to empty lists and settings: what an input made is freed when it ends, so that
+    /// libFuzzer does not take it for a leak and run the input again to look for one.
     void Reset() {
+        factory->Memory().Settings.clear();
         txms.Clear();
         copy.Clear();
         world->RegistryCalls.clear();
@@ -104,14 +74,8 @@ void CheckRoundTrip(Session& s) {
     }
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    // Kept until the process ends: the per-thread product must outlive it.
-    static Session& session = *new Session;
-    session.Reset();
-    const std::vector<std::string> values =
-        vqfuzz::Lines(std::string_view(reinterpret_cast<const char*>(data), size), kMaxEntries);
+void FuzzOne(Session& session, std::string_view input) {
+    const std::vector<std::string> values = vqfuzz::Lines(input, kMaxEntries);
     session.WriteSection(values);
 
     std::size_t present = 0;  // entries before the first empty value
@@ -128,10 +92,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
                       std::to_string(description.size()));
         vqfuzz::Check(static_cast<std::size_t>(session.txms.Count()) < present,
                       "a failed entry was added");
-        return 0;
+        return;
     }
     vqfuzz::Check(static_cast<std::size_t>(session.txms.Count()) <= present,
                   "more transmitters than entries");
     CheckRoundTrip(session);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    // Kept until the process ends: the per-thread product must outlive it.
+    static Session& session = *new Session;
+    FuzzOne(session, std::string_view(reinterpret_cast<const char*>(data), size));
+    session.Reset();
     return 0;
 }

@@ -11,7 +11,7 @@ Usage: scripts/run-fuzz.sh [SECONDS] [TARGET...]
 
 Runs each fuzz target for SECONDS (default 30), or for N inputs with --runs, and prints its
 figures: inputs run, coverage (edges), corpus size and crashes. Targets: fuzz_txm_value,
-fuzz_ini_reader, fuzz_integer, fuzz_gettext (default: all four).
+fuzz_ini_reader, fuzz_integer, fuzz_gettext, fuzz_qnt_answer, fuzz_list_width (default: all six).
 TEXT
 }
 
@@ -23,7 +23,8 @@ case "${1:-}" in
     *) limit=(-max_total_time="$1"); shift ;;
 esac
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_txm_value fuzz_ini_reader fuzz_integer fuzz_gettext)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_txm_value fuzz_ini_reader fuzz_integer fuzz_gettext fuzz_qnt_answer
+    fuzz_list_width)
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"

@@ -24,8 +24,8 @@ cmake --preset native-sanitize >/dev/null
 cmake --build --preset native-sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset native-sanitize -j"$jobs"
 
-echo "== fuzz targets from their seed corpora, 25 s each (clang 14, libFuzzer, ASan+UBSan)"
-scripts/run-fuzz.sh 25
+echo "== fuzz targets from their seed corpora, 15 s each (clang 14, libFuzzer, ASan+UBSan)"
+scripts/run-fuzz.sh 15
 
 if [ -x scripts/test-windows.sh ]; then
   echo "== Windows builds and tests under Wine"

@@ -108,6 +108,10 @@ void AddSetUp(SimObject& o) {
     o.Property(
         L"LanguageIndex", [](Call& c) { c.Return(Number(ThisWorld().Language().LanguageIndex())); },
         [](Call& c) { ThisWorld().Language().SetLanguageIndex(ToValue(c.PutValue()).ToInt32()); });
+    // The file the configuration chooser reports ("" for none chosen).
+    o.Property(
+        L"ChooserAnswer", [](Call& c) { c.Return(Text(ThisWorld().ChooserAnswer)); },
+        [](Call& c) { ThisWorld().ChooserAnswer = ToValue(c.PutValue()).ToText(); });
     // A port another program holds: nothing answers there and no port object opens it.
     o.Method(L"HoldPort", [](Call& c) { ThisWorld().HeldPorts.insert(c.Short(0)); });
     o.Method(L"CreateHost", [](Call& c) {

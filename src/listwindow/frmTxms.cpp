@@ -71,6 +71,11 @@ void frmTxms::WireControls() {
         [this](int16_t& cancel, int16_t mode) { Form_QueryUnload(cancel, mode); }));
     events.push_back(m_Form.OnUnload().Connect([this](int16_t& cancel) { Form_Unload(cancel); }));
     events.push_back(lvTxms.OnItemClick().Connect([this](int32_t row) { lvTxms_ItemClick(row); }));
+    // The real toolbar reports its width once it shows its captions, and again when they
+    // change language.
+    events.push_back(atbMisc.OnChanged().Connect([this] {
+        if (atbMisc.DockedVertically()) PlaceToolBarBox();
+    }));
     events.push_back(
         atbMisc.OnToolClick().Connect([this](const ui::Tool& tool) { atbMisc_ToolClick(tool); }));
 }
@@ -124,7 +129,8 @@ int16_t frmTxms::StoredInteger(const std::string& key, const std::string& text) 
         return m_Context.Service().ToInteger(Value(text));
     } catch (const Failure& failure) {
         throw Failure(failure.Code(), "The setting \"" + key + "\" of section \"" + kSection +
-                                          "\" holds \"" + text + "\": " + failure.Description());
+                                          "\" holds " + Quoted(text) + ": " +
+                                          failure.Description());
     }
 }
 
@@ -140,10 +146,17 @@ void frmTxms::RestoreColumnWidths() {
 
 void frmTxms::ArrangeToolBar() {
     atbMisc.SetDockedVertically(true);
+    PlaceToolBarBox();
+}
+
+void frmTxms::PlaceToolBarBox() {
     const ui::Bounds& list = lvTxms.Layout();
-    picToolBar.SetLayout({list.Left + list.Width + kToolBarGap, list.Top,
-                          atbMisc.VerticalWidth() * m_Context.Screen().TwipsPerPixelX(),
-                          list.Height});
+    const ui::Bounds box{list.Left + list.Width + kToolBarGap, list.Top,
+                         atbMisc.VerticalWidth() * m_Context.Screen().TwipsPerPixelX(),
+                         list.Height};
+    picToolBar.SetLayout(box);
+    const int32_t needed = box.Left + box.Width + kToolBarGap;
+    if (needed > m_Form.ClientWidth()) m_Form.SetClientSize(needed, m_Form.ClientHeight());
 }
 
 void frmTxms::ApplyTexts() {

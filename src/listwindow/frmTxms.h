@@ -65,6 +65,9 @@ class frmTxms {
     void BindLanguageEvents();
     void RestoreColumnWidths();
     void ArrangeToolBar();
+    /// Sizes picToolBar to the toolbar's width at the list's right, widening the window when
+    /// the box would reach beyond it.
+    void PlaceToolBarBox();
     /// A stored integer setting, converted by the shared service; a value it refuses is a
     /// failure that names the setting.
     int16_t StoredInteger(const std::string& key, const std::string& text);

@@ -159,6 +159,13 @@ void Form::SetWindowState(int32_t state) {
     Place(m_WindowState, state);
 }
 
+void Form::SetClientSize(int32_t width, int32_t height) {
+    if (width == m_ClientWidth && height == m_ClientHeight) return;
+    m_ClientWidth = width;
+    m_ClientHeight = height;
+    m_OnChanged.Raise();
+}
+
 void Form::Place(int32_t& field, int32_t value) {
     if (field == value) return;
     field = value;

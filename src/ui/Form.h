@@ -48,6 +48,8 @@ class Form : public PlacementWindow {
     const FormStyle& Style() const { return m_Style; }
     int32_t ClientWidth() const { return m_ClientWidth; }
     int32_t ClientHeight() const { return m_ClientHeight; }
+    /// Resizes the client area (twips); the outer size of a fixed window follows it.
+    void SetClientSize(int32_t width, int32_t height);
     const std::string& Caption() const { return m_Caption; }
     void SetCaption(const std::string& caption);
     /// The mouse pointer shown over the window (ui::MousePointers; 0 the default).

@@ -106,16 +106,50 @@ TEST_F(ListWindowLoad, StoredWidthsSetTheFirstFourColumnsOnly) {
     });
     EXPECT_EQ(Setting("Width"), "1000|1100|1200|1300|2540|");
 
-    Store("Width", "1000|wide|");
-    try {
-        Wizard([](User&) { ADD_FAILURE() << "the window was shown"; });
-        ADD_FAILURE() << "a width the shared service refuses was accepted";
-    } catch (const vq::Failure& failure) {
-        EXPECT_EQ(failure.Code(), vq::Codes::TypeMismatch);
-        EXPECT_NE(
-            failure.Description().find("\"Width\" of section \"Transmitters\" holds \"wide\""),
-            std::string::npos)
-            << failure.Description();
+    Store("Width", "1|2|3|4|wide|");  // beyond the fourth entry nothing is converted
+    Wizard([](User& user) { Tool(user, "ID_Ok"); });
+    EXPECT_EQ(Setting("Width"), "1|2|3|4|2540|");
+
+    Store("Width", "");  // no entry at all: every column keeps its width
+    Wizard([](User& user) { Tool(user, "ID_Ok"); });
+    EXPECT_EQ(Setting("Width"), "1440|1440|1440|1440|2540|");
+
+    Store("Width", "1000.5|1001.5|-0.5|7");  // rounded half to even; a last entry without "|"
+    Wizard([](User& user) {
+        EXPECT_EQ(Columns(user),
+                  (Strings{"Name 1000", "Address 1002", "Version 0", "Type 7", "State 2540"}));
+        Tool(user, "ID_Ok");
+    });
+}
+
+TEST_F(ListWindowLoad, AStoredSettingTheServiceCannotConvertFailsTheOpeningAndNamesIt) {
+    const std::string huge = "9" + std::string(10000, ' ') + "x";
+    struct Case {
+        std::string Key, Stored, Quoted;
+        int32_t Code;
+    };
+    for (const Case& c : {Case{"Width", "1000|wide|", "\"wide\"", vq::Codes::TypeMismatch},
+                          Case{"Width", "1000||", "\"\"", vq::Codes::TypeMismatch},
+                          Case{"Width", "70000|", "\"70000\"", vq::Codes::Overflow},
+                          Case{"Width", huge + "|", "(10002 bytes)", vq::Codes::TypeMismatch},
+                          Case{"All", "yes", "\"yes\"", vq::Codes::TypeMismatch}}) {
+        SCOPED_TRACE(c.Key + "=" + c.Stored.substr(0, 20));
+        m_World->Service()->ClearSection(m_World->SettingsFilePath, "Transmitters");
+        Store(c.Key, c.Stored);
+        try {
+            Wizard([](User&) { ADD_FAILURE() << "the window was shown"; });
+            ADD_FAILURE() << "a setting the shared service refuses was accepted";
+        } catch (const vq::Failure& failure) {
+            const std::string description = failure.Description();
+            EXPECT_EQ(failure.Code(), c.Code);
+            EXPECT_NE(description.find("\"" + c.Key + "\" of section \"Transmitters\" holds "),
+                      std::string::npos)
+                << description;
+            EXPECT_NE(description.find(c.Quoted), std::string::npos) << description;
+            EXPECT_LT(description.size(), 400u) << "a long value is quoted short";
+        }
+        EXPECT_EQ(Setting(c.Key), c.Stored) << "nothing is written";
+        EXPECT_EQ(Setting("Window"), "<none>");
     }
 }
 
@@ -178,6 +212,30 @@ TEST_F(ListWindowLoad, AWindowWithoutCollectionShowsNothingAndDoesNothing) {
     EXPECT_TRUE(m_World->ChooserLog.empty());
     EXPECT_TRUE(m_World->Messages.empty());
     EXPECT_EQ(Setting("All"), "0");
+}
+
+TEST_F(ListWindowLoad, TheToolBoxTakesTheMeasuredToolbarWidthAndTheWindowGrowsToHoldIt) {
+    Wizard([](User& user) {
+        vq::ui::Form& form = user.Window();
+        const vq::ui::Control& box = *form.Find("picToolBar");
+        const int32_t right = 120 + 8535 + 120;  // the list's right edge and the gap
+        EXPECT_EQ(box.Layout().Left, right);
+        EXPECT_EQ(box.Layout().Width, vq::ui::Toolbar::kEstimatedVerticalWidth * 15);
+        EXPECT_EQ(form.ClientWidth(), 9480) << "the estimate fits the window as it was made";
+
+        // A real toolbar measures 150 pixels once it shows its captions.
+        Tools(user).SetMeasuredVerticalWidth(150);
+        EXPECT_EQ(box.Layout().Left, right);
+        EXPECT_EQ(box.Layout().Width, 150 * 15);
+        EXPECT_EQ(box.Layout().Height, 3735);
+        EXPECT_EQ(form.ClientWidth(), right + 150 * 15 + 120);
+
+        // A narrower one keeps the window as wide as it became.
+        Tools(user).SetMeasuredVerticalWidth(100);
+        EXPECT_EQ(box.Layout().Width, 100 * 15);
+        EXPECT_EQ(form.ClientWidth(), right + 150 * 15 + 120);
+        Tool(user, "ID_Ok");
+    });
 }
 
 }  // namespace

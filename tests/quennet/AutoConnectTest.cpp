@@ -1,8 +1,13 @@
 // Auto Connect in the dialog, end to end: the dialog starts the simulated Quennet as a program of
 // its own from drive C: of the native platform, and the two talk through the request file.
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <thread>
 #include <utility>
 
@@ -116,6 +121,80 @@ TEST_F(AutoConnect, EachMessageSaysWhyAndOnlyARetryCanHelpReenablesTheButton) {
         EXPECT_EQ(message.Style, 0);
         EXPECT_EQ(message.Title, "Transmitter properties");
     }
+}
+
+TEST_F(AutoConnect, ARequestFileWithoutAReadableAnswerEndsInMessageBThirtySecondsAfterTheRequest) {
+    // On the test's clock. A Quennet of the test's own, in the dialog's message passes, answers
+    // the discover request and then spoils the file once the channels request is in it.
+    m_Platform->SetClock(36000.0f);
+    InstallStandIn(*m_Platform);
+    int held = -1;
+    const auto hold = [&](const std::filesystem::path& file) {
+        held = ::open(file.c_str(), O_RDWR);
+        ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    };
+    const auto write = [](std::string text) {
+        return [text](const std::filesystem::path& file) { WriteFile(file, text); };
+    };
+    struct Case {
+        const char* What;
+        std::function<void(const std::filesystem::path&)> Spoil;
+    };
+    const std::vector<Case> cases{
+        {"held by Quennet", hold},
+        {"empty", write("")},
+        {"cut before the colon", write(kHeader + "DONE")},
+        {"cut inside the value", write(kHeader + "DONE:GetActiveChannels(RESULT=\"COM3")},
+        {"without the header line", write("DONE:GetActiveChannels(RESULT=\"COM3\")\r\n")},
+        {"garbage", write(std::string("\x7f"
+                                      "ELF\x01\x00\x81\x8d:\xff\xfe\"RESULT\"\r\n",
+                                      16))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        m_World->Messages.clear();
+        double spoiledAt = -1.0;
+        m_Platform->SetMessageSource([&] {
+            m_Windows->DispatchPending();
+            if (spoiledAt >= 0.0) return;
+            const std::string text = ReadFile(RequestFile());
+            if (text == kHeader + kDiscover + "\r\n") {
+                WriteFile(RequestFile(), kHeader + "DONE:DiscoverServices()\r\n");
+            } else if (text == kHeader + kActiveChannels + "\r\n") {
+                spoiledAt = m_Platform->WaitedSeconds();
+                c.Spoil(RequestFile());
+            }
+        });
+        auto txm = Hart();
+        Edit(txm, [&](User& user) {
+            ChooseQuorraAndConnect(user);
+            const double waited = m_Platform->WaitedSeconds() - spoiledAt;
+            EXPECT_GT(waited, 30.0);
+            EXPECT_LT(waited, 30.03) << "the exchange ends at the 30-second mark";
+            EXPECT_EQ(List(user, "cmbPort").Text(), "COM1");
+            EXPECT_FALSE(Button(user, "cmdQuennetConnect").Enabled());
+            EXPECT_TRUE(Button(user, "cmdOK").Enabled());
+            dialogtest::Cancel(user);
+        });
+        EXPECT_GE(spoiledAt, 0.5) << "the discover request was answered";
+        EXPECT_EQ(Prompts(), Strings{kMessageB});
+        if (held >= 0) ::close(std::exchange(held, -1));
+    }
+}
+
+TEST_F(AutoConnect, ARequestFileThatCannotBeWrittenEndsInMessageBAtOnce) {
+    m_Platform->SetClock(36000.0f);
+    InstallStandIn(*m_Platform);
+    std::filesystem::create_directories(RequestFile());  // a folder in the file's place
+    auto txm = Hart();
+    Edit(txm, [&](User& user) {
+        ChooseQuorraAndConnect(user);
+        EXPECT_LT(m_Platform->WaitedSeconds(), 0.1);
+        EXPECT_EQ(List(user, "cmbPort").Text(), "COM1");
+        dialogtest::Cancel(user);
+    });
+    EXPECT_EQ(Prompts(), Strings{kMessageB});
+    EXPECT_TRUE(std::filesystem::is_empty(RequestFile())) << "nothing written into the folder";
 }
 
 TEST_F(AutoConnect, TheModemEntryIsNoClientPort) {

@@ -25,12 +25,17 @@ BOOL CALLBACK Collect(HWND window, LPARAM found) {
     return TRUE;
 }
 
-std::vector<HWND> ShownForms(DWORD thread) {
-    std::vector<HWND> windows, forms;
+/// The shown windows of a class on a thread.
+std::vector<HWND> ShownOfClass(DWORD thread, const wchar_t* className) {
+    std::vector<HWND> windows, shown;
     EnumThreadWindows(thread, &Collect, reinterpret_cast<LPARAM>(&windows));
     for (HWND window : windows)
-        if (ClassOf(window) == kFormClass && IsWindowVisible(window)) forms.push_back(window);
-    return forms;
+        if (ClassOf(window) == className && IsWindowVisible(window)) shown.push_back(window);
+    return shown;
+}
+
+std::vector<HWND> ShownForms(DWORD thread) {
+    return ShownOfClass(thread, kFormClass);
 }
 
 std::vector<HWND> Children(HWND window) {
@@ -237,9 +242,18 @@ void WindowUser::CloseBox() {
 
 void WindowUser::CloseAll() {
     const auto deadline = std::chrono::steady_clock::now() + kPatience;
-    for (auto forms = ShownForms(m_Thread); !forms.empty(); forms = ShownForms(m_Thread)) {
-        if (std::chrono::steady_clock::now() > deadline) return;
-        for (HWND form : forms) PostMessageW(form, WM_CLOSE, 0, 0);
+    while (std::chrono::steady_clock::now() < deadline) {
+        // A system dialog (save dialog, message box) still open keeps the host's thread in its
+        // own loop: it is answered with Cancel (or No) before the forms are closed.
+        const std::vector<HWND> dialogs = ShownOfClass(m_Thread, L"#32770");
+        for (HWND dialog : dialogs) {
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+            PostMessageW(dialog, WM_COMMAND, IDNO, 0);
+        }
+        const std::vector<HWND> forms = ShownForms(m_Thread);
+        if (dialogs.empty() && forms.empty()) return;
+        if (dialogs.empty())
+            for (HWND form : forms) PostMessageW(form, WM_CLOSE, 0, 0);
         Sleep(50);
     }
 }

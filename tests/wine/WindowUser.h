@@ -15,6 +15,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace vqtest {
 
@@ -73,6 +74,36 @@ class WindowUser {
 
     /// Closes every window of the component still shown on the thread (title-bar close).
     void CloseAll();
+
+    // ---- The list view, the toolbar and the system's dialogs (WindowUserLists.cpp)
+    /// The number of rows, the 1-based selected row (0 for none) and a cell's text.
+    static int RowCount(HWND list);
+    static int SelectedRow(HWND list);
+    static std::wstring Cell(HWND list, int row, int column);
+    static std::wstring ColumnHeader(HWND list, int column);
+    static int ColumnWidth(HWND list, int column);
+    /// A mouse click on a row (button down and up on it, posted as the mouse posts them);
+    /// waits until the row shows selected.
+    void ClickRow(HWND list, int row);
+    /// The captions of the toolbar's buttons in order ("" for a separator).
+    static std::vector<std::wstring> ToolCaptions(HWND toolbar);
+    static bool ToolEnabled(HWND toolbar, const std::wstring& caption);
+    /// A mouse click on the toolbar button with the caption. Posted: the host's thread may
+    /// stay inside the click (a dialog it opens) while the user goes on.
+    void ClickTool(HWND toolbar, const std::wstring& caption);
+    /// The width in pixels of the widest button of the toolbar.
+    static int WidestTool(HWND toolbar);
+    /// What the toolbar's parent answers for the tip of a button.
+    static std::wstring ToolTip(HWND toolbar, const std::wstring& caption);
+    /// Waits for a shown system dialog (a file dialog, a message box) of the thread with the
+    /// caption and a button with the id (IDOK, IDYES, ...), ready for the user.
+    HWND WaitForDialog(const std::wstring& caption, int button = IDCANCEL);
+    /// The entries of a file dialog's list of file types.
+    static std::vector<std::wstring> FileTypes(HWND dialog);
+    /// Types a file name into a shown save dialog and presses its Save button.
+    void SaveAs(HWND dialog, const std::wstring& path);
+    /// Presses a button of a system dialog by its id (IDYES, IDCANCEL, ...).
+    void PressDialogButton(HWND dialog, int id);
 
   private:
     /// Moves the screen's pointer to a point of a window and clicks there.

@@ -14,6 +14,10 @@ const BinderRegistry& BinderRegistry::Standard() {
         r.Register(ui::ControlKind::DropDownList, &BindDropDownList);
         r.Register(ui::ControlKind::CheckBox, &BindCheckBox);
         r.Register(ui::ControlKind::CommandButton, &BindCommandButton);
+        r.Register(ui::ControlKind::ListView, &BindListView);
+        r.Register(ui::ControlKind::Toolbar, &BindToolbar);
+        r.Register(ui::ControlKind::PictureBox, &BindPictureBox);
+        r.Register(ui::ControlKind::CommonDialog, &BindCommonDialog);
         return r;
     }();
     return registry;

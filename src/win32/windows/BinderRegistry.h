@@ -33,5 +33,14 @@ std::unique_ptr<ControlBinding> BindTextBox(FormWindow& form, ui::Control& model
 std::unique_ptr<ControlBinding> BindDropDownList(FormWindow& form, ui::Control& model);
 std::unique_ptr<ControlBinding> BindCheckBox(FormWindow& form, ui::Control& model);
 std::unique_ptr<ControlBinding> BindCommandButton(FormWindow& form, ui::Control& model);
+std::unique_ptr<ControlBinding> BindListView(FormWindow& form, ui::Control& model);
+std::unique_ptr<ControlBinding> BindToolbar(FormWindow& form, ui::Control& model);
+std::unique_ptr<ControlBinding> BindPictureBox(FormWindow& form, ui::Control& model);
+std::unique_ptr<ControlBinding> BindCommonDialog(FormWindow& form, ui::Control& model);
+
+// What the save dialog's binding hands GetSaveFileNameW (CommonDialogBinding.cpp).
+std::wstring FileDialogFilter(const std::string& filter);
+std::wstring FileDialogExtension(const std::string& extension);
+DWORD FileDialogFlags(int32_t flags);
 
 }  // namespace vq::win32::windows

@@ -52,10 +52,16 @@ ControlBinding::~ControlBinding() {
     DestroyWindow(m_Handle);
 }
 
+RECT ControlBinding::Place() const {
+    RECT place = m_Form.PlaceOf(m_Model);
+    place.bottom = place.top + WindowHeight(place.bottom - place.top);
+    return place;
+}
+
 void ControlBinding::Create(int id) {
     const Shape shape = Describe();
-    RECT place = m_Form.PixelRect(m_Model);
-    place.bottom = place.top + WindowHeight(place.bottom - place.top);
+    if (shape.ClassName == nullptr) return;
+    const RECT place = Place();
     // Made as the model stands, so that the first Push has little left to do.
     DWORD style = shape.Style | WS_CHILD | WS_CLIPSIBLINGS;
     if (ShownWithContainers(m_Model)) style |= WS_VISIBLE;
@@ -65,7 +71,7 @@ void ControlBinding::Create(int id) {
         text = captioned->Caption();
     else if (const auto* box = dynamic_cast<const ui::TextBox*>(&m_Model))
         text = box->Text();
-    HWND parent = m_Form.Handle();
+    HWND parent = m_Form.ParentWindowOf(m_Model);
     auto* instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
     m_Handle =
         CreateWindowExW(shape.ExStyle, shape.ClassName, Widen(text).c_str(), style, place.left,
@@ -88,8 +94,7 @@ void ControlBinding::Push() {
 }
 
 void ControlBinding::PushPlace() {
-    RECT place = m_Form.PixelRect(m_Model);
-    place.bottom = place.top + WindowHeight(place.bottom - place.top);
+    const RECT place = Place();
     if (!EqualRect(&place, &m_Placed)) {
         SetWindowPos(m_Handle, nullptr, place.left, place.top, place.right - place.left,
                      place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);

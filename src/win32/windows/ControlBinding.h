@@ -16,6 +16,7 @@
 #include <string>
 
 #include "ui/Control.h"
+#include "win32/windows/Nested.h"
 
 namespace vq::win32::windows {
 
@@ -31,8 +32,10 @@ class ControlBinding {
     ui::Control& Model() const { return m_Model; }
     HWND Handle() const { return m_Handle; }
 
-    /// Creates the real control, a child of the form's window with control id id, and shows
-    /// the model's state in it. Throws Failure when Windows refuses to make it.
+    /// Creates the real control, a child of the form's window (or of the container window
+    /// holding it) with control id id, and shows the model's state in it. A kind without a
+    /// window of its own (the common dialog) makes none. Throws Failure when Windows refuses
+    /// to make it.
     void Create(int id);
     /// Shows the model's state in the control; raises no event of the model.
     void Push();
@@ -41,6 +44,13 @@ class ControlBinding {
 
     /// A WM_COMMAND notification of the control: the user's action, passed to the model.
     virtual void OnNotify(WORD /*code*/) {}
+    /// A WM_COMMAND with the command id the control sent (a toolbar's button id); by default
+    /// the notification code alone counts.
+    virtual void OnCommand(WORD /*id*/, WORD code) { OnNotify(code); }
+    /// A WM_NOTIFY of the control; true when handled, with the answer in result.
+    virtual bool OnNotifyMessage(NMHDR& /*header*/, LRESULT& /*result*/) { return false; }
+    /// True for a container whose window is the parent of the controls it holds.
+    virtual bool HoldsChildren() const { return false; }
     /// The brush behind the control (WM_CTLCOLOR...); null lets Windows decide.
     virtual HBRUSH OnColor(HDC /*dc*/) { return nullptr; }
     /// Runs after the model's GotFocus handlers for this control have run.
@@ -56,6 +66,8 @@ class ControlBinding {
     virtual Shape Describe() const = 0;
     /// The kind's own part of Push.
     virtual void PushState() = 0;
+    /// Where the real window stands in its parent window, in pixels.
+    virtual RECT Place() const;
     /// The height in pixels of the real window for the model's height in pixels.
     virtual int WindowHeight(int modelHeight) const { return modelHeight; }
     /// A character about to reach the control (WM_CHAR); it may be replaced, and false
@@ -68,6 +80,8 @@ class ControlBinding {
     FormWindow& Form() const { return m_Form; }
     /// True while Push runs: notifications then come from code, not from the user.
     bool Pushing() const { return m_Pushing > 0; }
+    /// Marks the scope as showing a change made by code (as Push does).
+    auto FromCode() { return Nested(m_Pushing); }
     LRESULT Send(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const;
     std::wstring WindowText() const;
     /// Sets the window text when it differs from the UTF-8 text; true when it was set.

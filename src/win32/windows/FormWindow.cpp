@@ -1,5 +1,7 @@
 #include "win32/windows/FormWindow.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 #include "support/Failure.h"
@@ -50,6 +52,14 @@ int ShowCommandFor(int32_t state, DWORD style) {
 
 }  // namespace
 
+SIZE FormWindow::OuterSize() const {
+    const FrameStyle style = StyleOf(m_Form.Style());
+    RECT outer{0, 0, m_Metrics.Pixels(m_Form.ClientWidth()),
+               m_Metrics.Pixels(m_Form.ClientHeight())};
+    AdjustWindowRectEx(&outer, style.Style, FALSE, style.ExStyle);
+    return SIZE{outer.right - outer.left, outer.bottom - outer.top};
+}
+
 FormWindow::FormWindow(ui::Form& form, const Metrics& metrics, HWND owner)
     : m_Form(form), m_Metrics(metrics), m_Font(metrics) {
     try {
@@ -94,11 +104,9 @@ void FormWindow::CreateFrameWindow(HWND owner) {
         RegisterClassExW(&windowClass);
     }
     const FrameStyle style = StyleOf(m_Form.Style());
-    RECT outer{0, 0, m_Metrics.Pixels(m_Form.ClientWidth()),
-               m_Metrics.Pixels(m_Form.ClientHeight())};
-    AdjustWindowRectEx(&outer, style.Style, FALSE, style.ExStyle);
-    const int width = outer.right - outer.left;
-    const int height = outer.bottom - outer.top;
+    const SIZE outer = OuterSize();
+    const int width = outer.cx;
+    const int height = outer.cy;
     RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const int left = std::max<int>(work.left, work.left + (work.right - work.left - width) / 2);
@@ -112,6 +120,12 @@ void FormWindow::CreateFrameWindow(HWND owner) {
 }
 
 void FormWindow::CreateControls() {
+    // The list view's and the toolbar's classes are registered on request.
+    static const bool commonControls = [] {
+        INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+        return InitCommonControlsEx(&classes) != FALSE;
+    }();
+    (void)commonControls;
     const BinderRegistry& registry = BinderRegistry::Standard();
     for (ui::Control* control : m_Form.Controls())
         m_Bindings.push_back(registry.Bind(*this, *control));
@@ -137,9 +151,10 @@ void FormWindow::Wire() {
 void FormWindow::WireControl(ControlBinding& binding) {
     ui::Control& model = binding.Model();
     const bool frame = model.Kind() == ui::ControlKind::Frame;
-    m_Connections.push_back(model.OnChanged().Connect([this, &binding, frame] {
-        if (frame)
-            PushAll();  // what a frame shows and enables holds for the controls inside it
+    const bool container = frame || model.Kind() == ui::ControlKind::PictureBox;
+    m_Connections.push_back(model.OnChanged().Connect([this, &binding, container] {
+        if (container)
+            PushAll();  // what a container shows, enables and places holds for its controls
         else
             binding.Push();
     }));
@@ -184,6 +199,26 @@ RECT FormWindow::PixelRect(const ui::Control& control) const {
                 m_Metrics.Pixels(left + bounds.Width), m_Metrics.Pixels(top + bounds.Height)};
 }
 
+ControlBinding* FormWindow::HolderOf(const ui::Control& control) const {
+    for (const ui::Control* c = control.Container(); c != nullptr; c = c->Container())
+        if (ControlBinding* holder = BindingOf(c); holder && holder->HoldsChildren()) return holder;
+    return nullptr;
+}
+
+HWND FormWindow::ParentWindowOf(const ui::Control& control) const {
+    const ControlBinding* holder = HolderOf(control);
+    return holder ? holder->Handle() : m_Handle;
+}
+
+RECT FormWindow::PlaceOf(const ui::Control& control) const {
+    RECT place = PixelRect(control);
+    if (const ControlBinding* holder = HolderOf(control)) {
+        const RECT outer = PixelRect(holder->Model());
+        OffsetRect(&place, -outer.left, -outer.top);
+    }
+    return place;
+}
+
 // ---- The form's own state
 
 void FormWindow::PushCaption() {
@@ -204,8 +239,9 @@ void FormWindow::PushPlacement() {
         const int top = m_Metrics.Pixels(m_Form.Top());
         // A fixed dialog keeps the size its client area needs.
         const bool sizable = m_Form.Style().Border == ui::BorderStyle::Sizable;
-        const int width = sizable ? m_Metrics.Pixels(m_Form.Width()) : now.right - now.left;
-        const int height = sizable ? m_Metrics.Pixels(m_Form.Height()) : now.bottom - now.top;
+        const SIZE fixed = OuterSize();
+        const int width = sizable ? m_Metrics.Pixels(m_Form.Width()) : fixed.cx;
+        const int height = sizable ? m_Metrics.Pixels(m_Form.Height()) : fixed.cy;
         RECT wanted{left, top, left + width, top + height};
         // A place on no screen (stored on a larger desktop) leaves the window where it is.
         if (MonitorFromRect(&wanted, MONITOR_DEFAULTTONULL) != nullptr && !EqualRect(&wanted, &now))
@@ -293,8 +329,15 @@ LRESULT FormWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_COMMAND:
             if (ControlBinding* binding = BindingOf(reinterpret_cast<HWND>(lParam)))
-                binding->OnNotify(HIWORD(wParam));
+                binding->OnCommand(LOWORD(wParam), HIWORD(wParam));
             return 0;
+        case WM_NOTIFY: {
+            auto* header = reinterpret_cast<NMHDR*>(lParam);
+            LRESULT result = 0;
+            if (ControlBinding* binding = BindingOf(header->hwndFrom))
+                if (binding->OnNotifyMessage(*header, result)) return result;
+            break;
+        }
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:

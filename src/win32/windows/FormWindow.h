@@ -58,6 +58,11 @@ class FormWindow {
 
     /// The control's rectangle in the window's client area, in pixels.
     RECT PixelRect(const ui::Control& control) const;
+    /// The window a control's real window is a child of: the window of the container holding
+    /// it when that container holds children, else the form's window.
+    HWND ParentWindowOf(const ui::Control& control) const;
+    /// The control's rectangle in the client area of ParentWindowOf, in pixels.
+    RECT PlaceOf(const ui::Control& control) const;
     /// Runs a call into the models; a failure is kept (the first one) and ends the window's
     /// modal show.
     void Guarded(const std::function<void()>& call) noexcept;
@@ -78,11 +83,15 @@ class FormWindow {
     static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void CreateFrameWindow(HWND owner);
+    /// The outer size in pixels of the window around the form's client area.
+    SIZE OuterSize() const;
     void CreateControls();
     void Wire();
     void WireControl(ControlBinding& binding);
     ControlBinding* BindingOf(HWND control) const;
     ControlBinding* BindingOf(const ui::Control* control) const;
+    /// The binding of the container window holding a control, null when it stands on the form.
+    ControlBinding* HolderOf(const ui::Control& control) const;
     void PushAll();
     void PushCaption();
     void PushPlacement();

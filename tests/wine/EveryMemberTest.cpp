@@ -1,4 +1,4 @@
-// Every member of _CTxms but ShowWizard (whose list window has no real list control yet) called
+// Every member of _CTxms but ShowWizard (its list window has tests of its own) called
 // through the vtable, as an early-bound host calls it, with what
 // a late-bound call of the same member sees before or after it. The i686 build runs this where
 // its calling convention, its structure layouts and its type library's offsets differ from the

@@ -22,6 +22,13 @@ set_target_properties(vq_keepalive PROPERTIES OUTPUT_NAME keepalive
                                               RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
 set(VQ_WINE_PREFIX ${PROJECT_BINARY_DIR}/wineprefix)
 set(VQ_KEEPALIVE ${PROJECT_BINARY_DIR}/keepalive.exe)
+# 64-bit programs start with the 64-bit loader, 32-bit ones with the 32-bit loader (package
+# wine32), never through the `wine` wrapper.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(VQ_WINE_LOADER /usr/lib/wine/wine)
+else()
+  set(VQ_WINE_LOADER /usr/lib/wine/wine64)
+endif()
 configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.sh.in ${PROJECT_BINARY_DIR}/wine-run.sh
                @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
                GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)

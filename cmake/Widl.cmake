@@ -3,6 +3,9 @@
 # <name>.tlb (to embed as TYPELIB 1). The 32-bit and 64-bit type libraries differ in their
 # vtable offsets, so each build makes its own.
 set(VQ_WIDL_INCLUDE /usr/include/wine/wine/windows CACHE PATH "System IDL files for widl (libwine-dev)")
+# The 64-bit stdole2.tlb serves the i686 build too (it is there without 32-bit Wine): widl takes
+# only the imported library's identity from it, and the i686 type library built against the
+# 32-bit copy is the same, byte for byte.
 set(VQ_STDOLE_DIR /usr/lib/x86_64-linux-gnu/wine/x86_64-windows CACHE PATH "Folder holding stdole2.tlb")
 
 function(vq_compile_idl idl)

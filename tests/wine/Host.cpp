@@ -43,6 +43,22 @@ HRESULT CallExport(const wchar_t* dll, const char* name) {
     return hr;
 }
 
+DWORD RunChildProgram(const std::wstring& arguments) {
+    std::wstring command = L"\"" + ProgramFolder() + L"vq_tests_wine.exe\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return static_cast<DWORD>(-1);
+    WaitForSingleObject(process.hProcess, 120000);
+    DWORD code = static_cast<DWORD>(-1);
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
 static ComPtr<IDispatch> Create(const wchar_t* progId) {
     CLSID clsid{};
     ComPtr<IDispatch> object;

@@ -24,6 +24,10 @@ bool StartHostProgram();
 std::wstring ProgramFolder();
 /// Calls an export of a DLL in the program folder (DllRegisterServer, DllCanUnloadNow, ...).
 HRESULT CallExport(const wchar_t* dll, const char* name);
+/// Runs this test program again in a child process with the given arguments (a gtest filter,
+/// ...), inheriting this process's environment; its exit code, -1 when it cannot start or has
+/// not ended after two minutes.
+DWORD RunChildProgram(const std::wstring& arguments);
 
 /// A new CTxms created by its ProgID.
 ComPtr<IDispatch> NewTxms();

@@ -15,21 +15,9 @@ namespace {
 DWORD RunChild(const std::wstring& filter, const std::wstring& traceFile) {
     SetEnvironmentVariableW(L"VQ_TRACE", L"1");
     SetEnvironmentVariableW(L"VQ_TRACE_FILE", traceFile.c_str());
-    std::wstring command =
-        L"\"" + ProgramFolder() + L"vq_tests_wine.exe\" --gtest_filter=" + filter;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0,
-                                        nullptr, nullptr, &startup, &process);
+    const DWORD code = RunChildProgram(L"--gtest_filter=" + filter);
     SetEnvironmentVariableW(L"VQ_TRACE", nullptr);
     SetEnvironmentVariableW(L"VQ_TRACE_FILE", nullptr);
-    if (!started) return static_cast<DWORD>(-1);
-    WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = static_cast<DWORD>(-1);
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
     return code;
 }
 

@@ -279,9 +279,15 @@ class ComProduct final : public ProductFactory {
         CLSID clsid{};
         hr = CLSIDFromProgID(progId, &clsid);
         ComPtr<IClassFactory> factory;
+        // The in-process server first, a local server only for a class without one: asked for
+        // both at once, COM answers "class not registered" also where the registered DLL
+        // exists but cannot be loaded (one of the other architecture, say), hiding the cause.
         if (SUCCEEDED(hr))
-            hr = CoGetClassObject(clsid, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, nullptr,
-                                  IID_IClassFactory, factory.PutVoid());
+            hr = CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                                  factory.PutVoid());
+        if (hr == REGDB_E_CLASSNOTREG)
+            hr = CoGetClassObject(clsid, CLSCTX_LOCAL_SERVER, nullptr, IID_IClassFactory,
+                                  factory.PutVoid());
         if (FAILED(hr) || !factory) return nullptr;
         return m_Kept->Factories.emplace(progId, std::move(factory)).first->second.Get();
     }

@@ -1,6 +1,7 @@
 // Measures a late-bound Item by key (IDispatch::Invoke of DISPID 0 with a by-reference key, as a
-// Visual Basic host calls it) on a CTxms holding 10 000 transmitters of the simulated product.
-// Not a test: prints the time per call. Run under Wine by scripts/bench-windows.sh.
+// Visual Basic host calls it) on a CTxms holding 10 000 transmitters of the simulated product,
+// and the floor of that path, a late-bound Count. Not a test: prints the times per call. Run
+// under Wine, for both builds, by scripts/bench-windows.sh.
 #include <chrono>
 #include <cstdio>
 
@@ -38,28 +39,48 @@ bool Fill(IDispatch* txms) {
     return true;
 }
 
-// Seconds for kCalls late-bound Item calls by key (keys in another letter case); < 0 on failure.
-double TimeItemByKey(IDispatch* txms) {
-    DISPID item = DISPID_UNKNOWN;
-    LPOLESTR itemName[1] = {const_cast<LPOLESTR>(L"Item")};
-    if (FAILED(txms->GetIDsOfNames(IID_NULL, itemName, 1, LOCALE_USER_DEFAULT, &item))) return -1;
-    std::vector<Variant> keys;
-    for (int i = 0; i < 1000; ++i)
-        keys.push_back(Str("TXM" + std::to_string((i * 7919) % kTransmitters)));
+// Seconds for kCalls late-bound calls of a member through IDispatch::Invoke, each with the
+// by-reference argument `argument` gives for the call number (none when it gives nullptr), each
+// answered with a value of type `answer`; < 0 on failure.
+template <class Argument>
+double TimeLateBound(IDispatch* txms, const wchar_t* member, VARTYPE answer, Argument argument) {
+    DISPID id = DISPID_UNKNOWN;
+    LPOLESTR names[1] = {const_cast<LPOLESTR>(member)};
+    if (FAILED(txms->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) return -1;
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < kCalls; ++i) {
         VARIANT ref;
+        VARIANT* const value = argument(i);
         V_VT(&ref) = VT_VARIANT | VT_BYREF;
-        V_VARIANTREF(&ref) = &keys[static_cast<std::size_t>(i % 1000)].Raw();
-        DISPPARAMS params{&ref, nullptr, 1, 0};
+        V_VARIANTREF(&ref) = value;
+        DISPPARAMS params{value ? &ref : nullptr, nullptr, value ? 1u : 0u, 0};
         Variant result;
-        if (FAILED(txms->Invoke(item, IID_NULL, LOCALE_USER_DEFAULT,
+        if (FAILED(txms->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT,
                                 DISPATCH_PROPERTYGET | DISPATCH_METHOD, &params, &result, nullptr,
                                 nullptr)) ||
-            V_VT(&result.Raw()) != VT_DISPATCH || V_DISPATCH(&result.Raw()) == nullptr)
+            V_VT(&result.Raw()) != answer)
             return -1;
     }
     return SecondsSince(start);
+}
+
+// Item by key (keys in another letter case, spread over the collection) against the floor of
+// the same path: Count, the cheapest member, with no argument.
+int Measure(IDispatch* txms) {
+    std::vector<Variant> keys;
+    for (int i = 0; i < 1000; ++i)
+        keys.push_back(Str("TXM" + std::to_string((i * 7919) % kTransmitters)));
+    const double item = TimeLateBound(txms, L"Item", VT_DISPATCH, [&](int i) {
+        return &keys[static_cast<std::size_t>(i % 1000)].Raw();
+    });
+    const double count = TimeLateBound(txms, L"Count", VT_I4, [](int) -> VARIANT* { return nullptr; });
+    if (item < 0 || count < 0) return 4;
+    std::printf("late-bound Item by key: %.3f us per call (%d calls)\n", item * 1e6 / kCalls,
+                kCalls);
+    std::printf("late-bound Count (the floor): %.3f us per call (%d calls)\n",
+                count * 1e6 / kCalls, kCalls);
+    std::printf("Item by key / Count: %.2f\n", item / count);
+    return 0;
 }
 
 }  // namespace
@@ -76,12 +97,7 @@ int main() {
         } else {
             std::printf("filled %d transmitters in %.2f s\n", kTransmitters,
                         SecondsSince(fillStart));
-            const double seconds = TimeItemByKey(txms.Get());
-            if (seconds < 0)
-                status = 4;
-            else
-                std::printf("late-bound Item by key: %.3f us per call (%d calls)\n",
-                            seconds * 1e6 / kCalls, kCalls);
+            status = Measure(txms.Get());
         }
     }
     CoUninitialize();

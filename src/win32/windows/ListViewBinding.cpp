@@ -32,13 +32,14 @@ class ListViewBinding final : public ControlBinding {
     ListViewBinding(FormWindow& form, ui::Control& model)
         : ControlBinding(form, model), m_List(static_cast<ui::ListView&>(model)) {
         m_Events.push_back(m_List.OnColumnChanged().Connect([this](int32_t) { PushColumns(); }));
-        m_Events.push_back(m_List.OnItemAdded().Connect([this](int32_t) { PushCount(); }));
-        m_Events.push_back(m_List.OnItemRemoved().Connect([this](int32_t) { PushCount(); }));
-        m_Events.push_back(m_List.OnCleared().Connect([this] { PushCount(); }));
+        m_Events.push_back(m_List.OnItemAdded().Connect([this](int32_t) { CountLater(); }));
+        m_Events.push_back(m_List.OnItemRemoved().Connect([this](int32_t) { CountLater(); }));
+        m_Events.push_back(m_List.OnCleared().Connect([this] { CountLater(); }));
         m_Events.push_back(m_List.OnItemChanged().Connect([this](int32_t row) {
             if (!Handle()) return;
             Quiet();
-            Send(LVM_REDRAWITEMS, static_cast<WPARAM>(row - 1), row - 1);
+            // Rows not counted yet are drawn when the count is given.
+            if (!m_CountPending) Send(LVM_REDRAWITEMS, static_cast<WPARAM>(row - 1), row - 1);
         }));
         m_Events.push_back(
             m_List.OnSelectionChanged().Connect([this](int32_t) { PushSelection(); }));
@@ -116,8 +117,17 @@ class ListViewBinding final : public ControlBinding {
         PostMessageW(Handle(), kRedrawAgain, 0, 0);
     }
 
+    /// A fill adds rows one by one; the list view is given the new count once, before anything
+    /// else reaches it (a message from outside, a selection, the end of the burst).
+    void CountLater() {
+        if (!Handle()) return;
+        Quiet();
+        m_CountPending = true;
+    }
+
     void PushCount() {
         if (!Handle()) return;
+        m_CountPending = false;
         const auto fromCode = FromCode();
         Quiet();
         if (static_cast<int32_t>(Send(LVM_GETITEMCOUNT)) != m_List.Count())
@@ -128,6 +138,7 @@ class ListViewBinding final : public ControlBinding {
 
     void PushSelection() {
         if (!Handle()) return;
+        if (m_CountPending) PushCount();
         const auto fromCode = FromCode();
         const int32_t selected = m_List.SelectedIndex();
         const auto shown =
@@ -190,6 +201,7 @@ class ListViewBinding final : public ControlBinding {
     }
 
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+        if (m_CountPending) PushCount();
         if (msg == kRedrawAgain) {
             m_Quiet = false;
             CallDefault(WM_SETREDRAW, TRUE, 0);
@@ -232,6 +244,7 @@ class ListViewBinding final : public ControlBinding {
     int32_t m_JustSelected = 0;
     bool m_Styled = false;
     bool m_Quiet = false;
+    bool m_CountPending = false;
 };
 
 }  // namespace

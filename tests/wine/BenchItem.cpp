@@ -73,12 +73,13 @@ int Measure(IDispatch* txms) {
     const double item = TimeLateBound(txms, L"Item", VT_DISPATCH, [&](int i) {
         return &keys[static_cast<std::size_t>(i % 1000)].Raw();
     });
-    const double count = TimeLateBound(txms, L"Count", VT_I4, [](int) -> VARIANT* { return nullptr; });
+    const double count =
+        TimeLateBound(txms, L"Count", VT_I4, [](int) -> VARIANT* { return nullptr; });
     if (item < 0 || count < 0) return 4;
     std::printf("late-bound Item by key: %.3f us per call (%d calls)\n", item * 1e6 / kCalls,
                 kCalls);
-    std::printf("late-bound Count (the floor): %.3f us per call (%d calls)\n",
-                count * 1e6 / kCalls, kCalls);
+    std::printf("late-bound Count (the floor): %.3f us per call (%d calls)\n", count * 1e6 / kCalls,
+                kCalls);
     std::printf("Item by key / Count: %.2f\n", item / count);
     return 0;
 }

@@ -79,7 +79,18 @@ run_host() {  # language index, shots folder ("" for none), prefix
     wait "$host"
 }
 
+register() {  # runs inside the display the host will use
+    local dll
+    for dll in vqTransmitters32.dll vqSimProduct.dll; do
+        (cd "$bin" && "$build64/wine-run.sh" regsvr32 /s "$dll") || {
+            echo "run-demo.sh: regsvr32 could not register $dll in the Wine prefix $VQ_WINEPREFIX" >&2
+            return 1
+        }
+    done
+}
+
 if [ "${VQ_DEMO_UNDER_XVFB:-0}" = 1 ]; then  # the tour's second half, inside Xvfb
+    register
     echo "== the tour in English"
     run_host 1 "$out" en
     echo "== the tour in Hungarian"
@@ -90,21 +101,22 @@ fi
 cd "$root"
 scripts/install-deps.sh windows
 command -v cmake >/dev/null && command -v ninja >/dev/null || scripts/install-deps.sh native
-echo "== build: the component, the simulated host product and the demo host (x86_64)"
-cmake --preset win64 -DVQ_BUILD_TESTS=ON >/dev/null
-cmake --build --preset win64 -j"${VQ_JOBS:-2}" --target vqTransmitters32 vqSimProduct \
-    vq_wizard_demo vq_quennet vq_keepalive >/dev/null
+log="$build64/demo-build.log"
+echo "== build: the component, the simulated host product and the demo host (x86_64; a few"
+echo "   minutes the first time; log: $log)"
+mkdir -p "$build64"
+if ! { cmake --preset win64 -DVQ_BUILD_TESTS=ON && cmake --build --preset win64 -j"${VQ_JOBS:-2}" \
+    --target vqTransmitters32 vqSimProduct vq_wizard_demo vq_quennet vq_keepalive; } >"$log" 2>&1; then
+    tail -30 "$log" >&2
+    echo "run-demo.sh: the build failed (the whole output is in $log)" >&2
+    exit 1
+fi
 
 echo "== a fresh Wine prefix with both registered"
 export VQ_WINEPREFIX="$build64/wineprefix-demo"
 WINEPREFIX="$VQ_WINEPREFIX" wineserver -k >/dev/null 2>&1 || true
 rm -rf "$VQ_WINEPREFIX"
 trap 'WINEPREFIX="$VQ_WINEPREFIX" wineserver -k >/dev/null 2>&1 || true' EXIT
-
-register() {  # runs inside the display the host will use
-    (cd "$bin" && "$build64/wine-run.sh" regsvr32 /s vqTransmitters32.dll &&
-        "$build64/wine-run.sh" regsvr32 /s vqSimProduct.dll)
-}
 
 if [ "$tour" = 0 ] && display_usable; then
     register
@@ -121,7 +133,6 @@ else
 fi
 echo "== the tour under Xvfb"
 export VQ_DEMO_UNDER_XVFB=1
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c \
-    "cd '$bin' && '$build64/wine-run.sh' regsvr32 /s vqTransmitters32.dll &&
-     '$build64/wine-run.sh' regsvr32 /s vqSimProduct.dll && '$root/scripts/run-demo.sh' '$out'"
+xvfb-run -a -s "-screen 0 1024x768x24" "$root/scripts/run-demo.sh" "$out"
 echo "The tour's screenshots are in $out"
+echo "The session folders (C:\\users\\...) are under $VQ_WINEPREFIX/drive_c"

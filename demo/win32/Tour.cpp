@@ -42,7 +42,9 @@ std::string Tour::Finish() {
     return m_Failure;
 }
 
-void Tour::Shot(HWND window, const char* name) {
+void Tour::Shot(HWND window, const char* name, const std::string& what) {
+    std::printf("%s\n", what.c_str());
+    std::fflush(stdout);
     Sleep(400);  // painted
     RECT place{};
     GetWindowRect(window, &place);
@@ -64,18 +66,21 @@ void Tour::Walk() {
     HWND bar = u.FirstOfClass(L"ToolbarWindow32");
     const int rows = vqtest::WindowUser::RowCount(list);
     u.ClickRow(list, 1);
-    Shot(wizard, "1-list");
+    Shot(wizard, "1-list",
+         "the Transmitter Wizard lists the " + std::to_string(rows) +
+             " transmitters of the sample configuration");
 
     u.ClickTool(bar, t.AddTool);
     HWND dialog = u.WaitForWindow(t.AddDialog);
     u.Type(L"Stack analyser");
     u.Enter();
     u.Choose(u.Field(t.TypeLabel), 2);  // the third family, on the port-sharing application
-    Shot(dialog, "2-add-dialog");
+    Shot(dialog, "2-add-dialog", "Add: a transmitter named \"Stack analyser\" of the third type");
     u.Click(u.Button(t.AutoConnect));
     u.WaitUntil([&] { return vqtest::WindowUser::Chosen(u.Field(t.PortLabel)) == L"COM4"; },
                 "the client port of the port-sharing application");
-    Shot(dialog, "3-auto-connect");
+    Shot(dialog, "3-auto-connect",
+         "Auto Connect: the simulated port-sharing application added the client and assigned COM4");
     u.Click(u.Button(t.AddButton));
     u.WaitForWindow(t.Wizard);
     u.WaitUntil([&] { return vqtest::WindowUser::RowCount(list) == rows + 1; }, "the new row");
@@ -89,15 +94,16 @@ void Tour::Walk() {
             return true;
         },
         "every row to show connected");
-    Shot(wizard, "4-connected");
+    Shot(wizard, "4-connected",
+         "Connect all: every one of the " + std::to_string(rows + 1) + " transmitters answered");
 
     u.ClickTool(bar, t.SaveTool);
     HWND save = u.WaitForDialog(t.SaveTitle);
-    Shot(save, "5-save-dialog");
+    Shot(save, "5-save-dialog", "Save configuration: the save dialog");
     u.SaveAs(save, vq::win32::Widen(m_SaveAs));
     u.WaitUntil([&] { return Exists(m_SaveAs); }, "the saved configuration");
     u.WaitForWindow(t.Wizard);
-    Shot(wizard, "6-saved");
+    Shot(wizard, "6-saved", "saved as " + m_SaveAs);
     u.ClickTool(bar, L"OK");
 }
 

@@ -29,7 +29,8 @@ class Tour {
 
   private:
     void Walk();
-    void Shot(HWND window, const char* name);
+    /// Says what the step showed, then has the window's screenshot taken.
+    void Shot(HWND window, const char* name, const std::string& what);
 
     TourTexts m_Texts;
     std::string m_Shots;

@@ -144,8 +144,9 @@ int Run(const std::string& sample, int language, const std::string& shots) {
             return 1;
         }
     }
-    std::printf("ShowWizard returned %ld; %ld transmitters\n", chosen,
-                static_cast<long>(vq::win32::AsLong(txms.Call(L"Count"))));
+    std::printf(
+        "ShowWizard returned %ld (the row selected at OK, -1 when closed); %ld transmitters\n",
+        chosen, static_cast<long>(vq::win32::AsLong(txms.Call(L"Count"))));
     return 0;
 }
 

@@ -133,12 +133,7 @@ void frmNewTxm::cmdCancel_Click() {
 }
 
 void frmNewTxm::Form_Unload(int16_t& Cancel) {
-    if (!m_CloseMe.IsNonZero()) {
-        // Anything but the opener's final unload only hides the window.
-        Cancel = -1;
-        m_Form.Hide();
-        return;
-    }
+    if (!ui::UnloadGoesOn(m_Form, m_CloseMe.IsNonZero(), Cancel)) return;
     SharedService& service = m_Context.Service();
     service.SavePlacement(m_Form, service.SettingsFilePath(), kSection, "Window");
     service.WriteSetting(service.SettingsFilePath(), kSection, "AutoName",

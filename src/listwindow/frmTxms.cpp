@@ -224,12 +224,7 @@ void frmTxms::Form_QueryUnload(int16_t& /*Cancel*/, int16_t UnloadMode) {
 }
 
 void frmTxms::Form_Unload(int16_t& Cancel) {
-    if (!m_CloseMe.IsNonZero()) {
-        // Anything but the opener's final unload only hides the window.
-        Cancel = -1;
-        m_Form.Hide();
-        return;
-    }
+    if (!ui::UnloadGoesOn(m_Form, m_CloseMe.IsNonZero(), Cancel)) return;
     SharedService& service = m_Context.Service();
     service.SavePlacement(m_Form, service.SettingsFilePath(), kSection, "Window");
     service.WriteSetting(service.SettingsFilePath(), kSection, "Width", ColumnWidthsText());

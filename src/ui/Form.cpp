@@ -172,4 +172,11 @@ void Form::Place(int32_t& field, int32_t value) {
     m_OnChanged.Raise();
 }
 
+bool UnloadGoesOn(Form& form, bool finalUnload, int16_t& Cancel) {
+    if (finalUnload) return true;
+    Cancel = -1;
+    form.Hide();
+    return false;
+}
+
 }  // namespace vq::ui

@@ -145,4 +145,9 @@ class Form : public PlacementWindow {
     Signal<> m_OnChanged;
 };
 
+/// The unload handler of a window its opener keeps between showings: anything but the
+/// opener's final unload (`finalUnload`) is cancelled and only hides the window. True when
+/// the unload goes on.
+bool UnloadGoesOn(Form& form, bool finalUnload, int16_t& Cancel);
+
 }  // namespace vq::ui

@@ -10,18 +10,8 @@
 namespace vqtest {
 namespace {
 
-struct Session {
-    ComPtr<IDispatch> World = vqtest::World();
-    ComPtr<IDispatch> Txms = NewTxms();
-    ComPtr<IDispatch> Service = NewObject(L"vqItems32.Service");
-    Session() {
-        EXPECT_EQ(3, InitializeTxms(Txms.Get(), World.Get()));
-        // The thread's settings file outlives a test: each starts without the dialog's settings.
-        const Variant file = Get(Service.Get(), L"SettingsFilePath");
-        EXPECT_EQ(
-            S_OK,
-            CallByName(Service.Get(), L"ClearSection", {In(file), In(Str("New Transmitter"))}).Hr);
-    }
+struct Session : WindowSession {
+    Session() : WindowSession("New Transmitter") {}
 
     ComPtr<IDispatch> Txm(long type, short address) {
         return AddSilently(Txms.Get(), "", type, address, "Probe");
@@ -37,9 +27,9 @@ struct Session {
     }
     // Add as a host calls it without Silent: the dialog opens for the new transmitter.
     Outcome AddWithDialog() {
-        Var key = Var{Str("")}, type = Var{I4(1)}, address = Var{I2(1)},
-            port = Var{I2(1)}, settings = Var{Str("4800,n,8,1")}, protocol = Var{I4(1)},
-            name = Var{Str("Untitled1")}, autoConnect = Var{Bool(false)};
+        Var key = Var{Str("")}, type = Var{I4(1)}, address = Var{I2(1)}, port = Var{I2(1)},
+            settings = Var{Str("4800,n,8,1")}, protocol = Var{I4(1)}, name = Var{Str("Untitled1")},
+            autoConnect = Var{Bool(false)};
         return CallByName(Txms.Get(), L"Add",
                           {key.ByRef(true), type.ByRef(false), address.ByRef(false),
                            port.ByRef(false), settings.ByRef(false), protocol.ByRef(false),

@@ -148,6 +148,12 @@ long InitializeTxms(IDispatch* txms, IDispatch* world) {
     return outcome.Hr == S_OK ? LongOf(outcome.Result) : 0;
 }
 
+WindowSession::WindowSession(const char* section) {
+    EXPECT_EQ(3, InitializeTxms(Txms.Get(), World.Get()));
+    const Variant file = Get(Service.Get(), L"SettingsFilePath");
+    EXPECT_EQ(S_OK, CallByName(Service.Get(), L"ClearSection", {In(file), In(Str(section))}).Hr);
+}
+
 Outcome AddByName(IDispatch* txms, std::vector<Var> args) {
     std::vector<VARIANT> refs;
     for (Var& arg : args) refs.push_back(arg.ByRef(refs.empty()));  // IndexKey is a Variant

@@ -102,6 +102,16 @@ Outcome AddByName(IDispatch* txms, std::vector<Var> args);
 ComPtr<IDispatch> AddSilently(IDispatch* txms, const std::string& key, long type, short address,
                               const std::string& name, short port = 1);
 
+/// A host's session for a window test: the simulated world, a CTxms initialised against it and
+/// the shared service, with the window's section of the thread's settings file cleared (the
+/// file outlives a test: each starts without the window's settings).
+struct WindowSession {
+    explicit WindowSession(const char* section);
+    ComPtr<IDispatch> World = vqtest::World();
+    ComPtr<IDispatch> Txms = NewTxms();
+    ComPtr<IDispatch> Service = NewObject(L"vqItems32.Service");
+};
+
 /// The reference count of an object (AddRef then Release).
 ULONG RefCount(IUnknown* object);
 /// The number of sinks connected to an object's only connection point.

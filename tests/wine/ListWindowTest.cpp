@@ -14,17 +14,8 @@ namespace {
 const std::wstring kWizard = L"Transmitter Wizard";
 const std::wstring kSaveTitle = L"Save Transmitter Configuration as...";
 
-struct Session {
-    ComPtr<IDispatch> World = vqtest::World();
-    ComPtr<IDispatch> Txms = NewTxms();
-    ComPtr<IDispatch> Service = NewObject(L"vqItems32.Service");
-    Session() {
-        EXPECT_EQ(3, InitializeTxms(Txms.Get(), World.Get()));
-        const Variant file = Get(Service.Get(), L"SettingsFilePath");
-        EXPECT_EQ(
-            S_OK,
-            CallByName(Service.Get(), L"ClearSection", {In(file), In(Str("Transmitters"))}).Hr);
-    }
+struct Session : WindowSession {
+    Session() : WindowSession("Transmitters") {}
 
     void Txm(const std::string& name, short address, short port = 1) {
         ASSERT_TRUE(AddSilently(Txms.Get(), "", 1, address, name, port));

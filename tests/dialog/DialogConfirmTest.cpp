@@ -85,7 +85,7 @@ TEST_F(DialogConfirm, AGreyAllBaudRatesBoxSearchesAllRates) {
     EXPECT_EQ(Setting("AutoSearch"), "2") << "saved as the box's value";
 }
 
-TEST_F(DialogConfirm, CancelAndTheTitleBarCloseLeaveTheTransmitterAsItWas) {
+TEST_F(DialogConfirm, CancelAndTheTitleBarCloseLeaveTheTransmitterAsItWasAndKeepThePlacement) {
     auto txm = Silent(1, 5, 2, "4800,n,8,1", 1, "Boiler");
     const Strings before = LogOf(txm);
     EXPECT_EQ(Edit(txm,
@@ -102,27 +102,21 @@ TEST_F(DialogConfirm, CancelAndTheTitleBarCloseLeaveTheTransmitterAsItWas) {
                        user.Type("Other");
                        user.PressEnter();
                        user.Choose("cmbType", "Pellix");
+                       user.Window().SetLeft(1500);
+                       user.Window().SetTop(700);
                        Cancel(user);
                    }),
               VbFalse);
-    EXPECT_EQ(Edit(txm, [](User& user) { user.PressEscape(); }), VbFalse);
+    EXPECT_EQ(Setting("Window"), "1500,700,6030,5460,0")
+        << "every final unload saves the placement";
+    EXPECT_EQ(Edit(txm,
+                   [](User& user) {
+                       EXPECT_EQ(user.Window().Left(), 1500) << "a reopened dialog restores it";
+                       EXPECT_EQ(user.Window().Top(), 700);
+                       user.PressEscape();
+                   }),
+              VbFalse);
     EXPECT_EQ(LogOf(txm), before);
-    EXPECT_EQ(Setting("Window"), "0,0,6030,5460,0") << "every final unload saves the placement";
-}
-
-TEST_F(DialogConfirm, ThePlacementSurvivesReopening) {
-    auto txm = Silent(4, 5, 2, "4800,n,8,1", 1, "Vestra");
-    Edit(txm, [](User& user) {
-        user.Window().SetLeft(1500);
-        user.Window().SetTop(700);
-        Cancel(user);
-    });
-    EXPECT_EQ(Setting("Window"), "1500,700,6030,5460,0");
-    Edit(txm, [](User& user) {
-        EXPECT_EQ(user.Window().Left(), 1500);
-        EXPECT_EQ(user.Window().Top(), 700);
-        Cancel(user);
-    });
 }
 
 TEST_F(DialogConfirm, TheInstrumentsTagBecomesTheNameWhenAsked) {

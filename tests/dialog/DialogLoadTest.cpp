@@ -17,18 +17,6 @@ TEST_F(DialogLoad, EditShowsTheTransmitterInItsListsAndBoxes) {
     auto txm = Silent(1, 5, 2, "4800,n,8,1", 2, "Boiler", "V1.10");
     const std::size_t logBefore = LogOf(txm).size();
     const VbBool result = Edit(txm, [&](User& user) {
-        EXPECT_EQ(user.Window().Caption(), "Transmitter properties");
-        EXPECT_EQ(Caption(user, "fraMisc", 0), "General");
-        EXPECT_EQ(Caption(user, "fraMisc", 1), "Communication");
-        const Strings labels{
-            "Name:", "Address:", "Type:", "Version:", "Port:", "Settings:", "Protocol:"};
-        for (int16_t i = 0; i < 7; ++i) EXPECT_EQ(Caption(user, "lblMisc", i), labels[i]);
-        EXPECT_EQ(Caption(user, "cmdOK"), "OK");
-        EXPECT_EQ(Caption(user, "cmdCancel"), "&Cancel");
-        EXPECT_EQ(Caption(user, "cmdQuennetConnect"), "A&uto Connect");
-        EXPECT_EQ(Caption(user, "chkTag"), "Use tag as transmitter name");
-        EXPECT_EQ(Caption(user, "chkAllBaudRate"), "Search at all defined Baud Rates");
-
         EXPECT_EQ(List(user, "cmbType").Items(),
                   (Strings{"Zandor", "Pellix", "Quorra", "Vestra", "Orbel", "Kalmo"}));
         EXPECT_EQ(List(user, "cmbType").ListIndex(), 0);
